@@ -1,0 +1,41 @@
+# Sourced by ./demo and ./check: installs the Debian packages that are
+# missing (asking for sudo when not root), then configures and builds.
+#   starglow_install PACKAGE...   installs those not yet installed
+#   starglow_build DIR [CMAKE ARGS...]
+
+starglow_build_packages=(
+  cmake g++ make pkg-config
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libmpg123-dev libasound2-dev libkissfft-dev libmp3lame-dev
+  libcli11-dev libpng-dev libgif-dev
+)
+
+starglow_install() {
+  local missing=()
+  local package
+  for package in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+      missing+=("$package")
+    fi
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=()
+  if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null; then
+      echo "These Debian packages are missing and sudo is not available: ${missing[*]}" >&2
+      echo "Install them as root, then run this again." >&2
+      return 1
+    fi
+    sudo=(sudo)
+  fi
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+starglow_build() {
+  local dir=$1
+  shift
+  cmake -S "$starglow_root" -B "$starglow_root/$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  cmake --build "$starglow_root/$dir" -j "$(nproc)"
+}

@@ -1,0 +1,58 @@
+// The music layer's calls: a small audio library of our own. Every call
+// returns a MusicResult, 0 for success. The show calls them in a fixed order
+// (music_player.cpp); the result codes and texts are ours.
+#pragma once
+
+#include <cstdint>
+
+using MusicResult = int;
+
+// Result codes. Texts in result_text(); every failure text ends with a blank.
+enum : MusicResult {
+    music_ok = 0,
+    music_err_file_not_found = 1,  // missing or unreadable
+    music_err_format = 2,          // not an MP3, or nothing decodable in it
+    music_err_corrupt = 3,         // decoding failed part way
+    music_err_output = 4,          // no sound output could be opened
+    music_err_invalid_arg = 5,
+    music_err_memory = 6,
+    music_err_invalid_handle = 7,
+};
+
+// Encoded as 0xMMmmpp (major, minor, patch), like the version the show checks.
+inline constexpr uint32_t music_layer_version = 0x00050000;
+inline constexpr uint32_t music_required_version = 0x00043806;
+
+inline constexpr unsigned music_timeunit_ms = 1;
+inline constexpr unsigned music_mode_show = 0x4048;  // software-mixed 2D sample, whole, exact length
+inline constexpr int music_any_channel = -1;
+inline constexpr int spectrum_bands = 128;
+
+struct MusicSystem;
+struct MusicSound;
+struct MusicChannel;
+
+MusicResult music_system_create(MusicSystem** system);
+MusicResult music_system_get_version(MusicSystem* system, uint32_t* version);
+MusicResult music_system_init(MusicSystem* system, int max_channels, unsigned flags, void* driver_data);
+MusicResult music_system_create_sound(MusicSystem* system, const char* path, unsigned mode,
+                                      void* extra_info, MusicSound** sound);
+MusicResult music_sound_get_length(MusicSound* sound, uint32_t* length, unsigned time_unit);
+MusicResult music_system_play_sound(MusicSystem* system, int channel_index, MusicSound* sound,
+                                    bool paused, MusicChannel** channel);
+MusicResult music_channel_get_position(MusicChannel* channel, uint32_t* position, unsigned time_unit);
+// values: num_values magnitudes of the last samples played on one channel
+// (channel_offset 0 left, 1 right), window_type 0 rectangular.
+MusicResult music_channel_get_spectrum(MusicChannel* channel, float* values, int num_values,
+                                       int channel_offset, int window_type);
+MusicResult music_sound_release(MusicSound* sound);
+MusicResult music_system_close(MusicSystem* system);
+MusicResult music_system_release(MusicSystem* system);
+
+// "No errors." for 0, our own text for each code above, "Unknown error."
+// for anything else.
+const char* result_text(MusicResult result);
+
+// A failed call ends the show: prints "FMOD error! (%d) %s\n" with the code
+// and its text, and exits with status -1. Success returns.
+void check_result(MusicResult result);

@@ -1,0 +1,36 @@
+// The show's music: start-up, the per-turn poll, shut-down. Every layer
+// call goes through check_result, so a failure never returns here.
+#pragma once
+
+#include <cstdint>
+
+#include "audio/music_calls.h"
+
+inline constexpr const char* music_file_name = "starglow.mp3";
+inline constexpr uint32_t music_length_ms = 203154;
+
+struct MusicPlayer {
+    MusicSystem* system;
+    MusicSound* sound;
+    MusicChannel* channel;
+    uint32_t length_ms;
+};
+
+// Linear magnitudes, lowest band first; refreshed by poll_music each turn.
+struct Spectrum {
+    float left[spectrum_bands];
+    float right[spectrum_bands];
+};
+
+extern MusicPlayer music_player;
+extern Spectrum spectrum;
+
+// Create, version check, init, load, length, play. Leaves the length in
+// music_player.length_ms.
+void start_music();
+
+// Position of playback in ms, then the left and the right spectrum.
+uint32_t poll_music();
+
+// Release the sound, close the layer, release it.
+void stop_music();

@@ -1,0 +1,129 @@
+#include "driver/startup.h"
+
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "audio/music_player.h"
+#include "display/display_link.h"
+#include "driver/frame_loop.h"
+
+namespace {
+
+constexpr const char* logo_lines[] = {
+    "  ________________________________________________________________________\n",
+    "    _____  ______    ____     ____    ______    __      ____   __       __\n",
+    "   / ___/ /_  __/   / __ \\   / __ \\  / ____/   / /     / __ \\  \\ \\  _  / /\n",
+    "   \\__ \\   / /     / /_/ /  / /_/ / / / __    / /     / / / /  \\ \\/ \\/ /\n",
+    "  ___/ /  / /     / __  /  / _  _/ / /_/ /   / /___  / /_/ /    \\  /\\  /\n",
+    " /____/  /_/     /_/ /_/  /_/ \\_\\  \\____/   /_____/  \\____/      \\/  \\/\n",
+    " (______________________________________________________________________)  vrl\n",
+};
+static_assert(sizeof logo_lines / sizeof logo_lines[0] == 7);
+
+constexpr const char* title_line = "  LCD STARGLOW 2\n";
+constexpr const char* subtitle_line = "  made for the Northern Lights demo party, winter 2026\n";
+
+constexpr const char* usage_lines[] = {
+    "\nPlease run with serial port number as a command line argument\n",
+    "for example if you have your Matrix Orbital display connected on COM14:\n\n",
+    "starglow.exe 14\n\n",
+};
+
+constexpr int device_namespace_from_port = 10;
+
+// The console line is fixed; this tells on standard error which device was
+// tried and how to point the port number at another one.
+void report_open_failure(int port, const char* device, int open_errno) {
+    char name[device_name_bytes];
+    format_port_name(port, name, sizeof name);
+    if (port < 1) {
+        std::fprintf(stderr, "starglow: %s names no serial device (ports count from 1)\n", name);
+        return;
+    }
+    std::fprintf(stderr, "starglow: %s is %s: %s (set STARGLOW_COM%d to use another device)\n", name,
+                 device, std::strerror(open_errno), port);
+}
+
+}  // namespace
+
+void print_banner() {
+    std::printf("\n");
+    for (const char* line : logo_lines) std::printf("%s", line);
+    std::printf("\n");
+    std::printf("%s", title_line);
+    std::printf("%s", subtitle_line);
+}
+
+void print_usage() {
+    for (const char* line : usage_lines) std::printf("%s", line);
+}
+
+int parse_port_number(const char* argument) {
+    int port = default_port_number;
+    char* end = nullptr;
+    const long value = std::strtol(argument, &end, 10);
+    if (end == argument) return port;  // no number at the start: the preset stays
+    // Out-of-range numbers are clamped rather than left undefined; such a
+    // port names no device anyway.
+    if (value > INT_MAX) return INT_MAX;
+    if (value < INT_MIN) return INT_MIN;
+    port = static_cast<int>(value);
+    return port;
+}
+
+void format_port_name(int port, char* name, size_t size) {
+    if (port >= device_namespace_from_port) {
+        std::snprintf(name, size, "\\\\.\\COM%d", port);
+    } else {
+        std::snprintf(name, size, "COM%d", port);
+    }
+}
+
+bool serial_device_for_port(int port, char* device, size_t size) {
+    if (port < 1) return false;
+    char variable[32];
+    std::snprintf(variable, sizeof variable, "STARGLOW_COM%d", port);
+    const char* chosen = std::getenv(variable);
+    if (chosen != nullptr && chosen[0] != '\0') {
+        std::snprintf(device, size, "%s", chosen);
+    } else {
+        std::snprintf(device, size, "/dev/ttyS%d", port - 1);
+    }
+    return true;
+}
+
+int starglow_main(int argc, char** argv) {
+    // Each position line must appear as it is printed, also through a pipe.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    // A console reader that goes away must not end the show: the position
+    // lines are for watching, and a failed print is ignored like any other.
+    std::signal(SIGPIPE, SIG_IGN);
+
+    print_banner();
+    if (argc != 2) {
+        print_usage();
+        return exit_failure_status;
+    }
+
+    const int port = parse_port_number(argv[1]);
+    char device[device_name_bytes];
+    if (!serial_device_for_port(port, device, sizeof device) || !open_display_link(device)) {
+        const int open_errno = errno;
+        std::printf("Error opening serial port\n");
+        report_open_failure(port, device, open_errno);
+        return exit_failure_status;
+    }
+
+    prepare_screen();
+    init_display();
+    build_timeline(show_timeline);
+    start_music();
+    mark_t0();
+    if (music_player.length_ms == music_length_ms) run_frame_loop();
+    stop_music();
+    return 0;
+}

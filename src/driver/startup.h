@@ -1,0 +1,27 @@
+// The program's entry and exit: banner, argument, port, display, music,
+// frame loop, shut-down, each once and in that order.
+#pragma once
+
+#include <cstddef>
+
+inline constexpr int exit_failure_status = -1;  // 255 as the shell sees it
+inline constexpr int default_port_number = 1;
+inline constexpr size_t device_name_bytes = 512;
+
+void print_banner();
+void print_usage();
+
+// "%d" rules: leading blanks skipped, a sign accepted, trailing text
+// ignored; an argument that does not begin with a number gives 1.
+int parse_port_number(const char* argument);
+
+// The port's name as the display's original platform knows it: COM<n>, or
+// the device-namespace form \\.\COM<n> from 10 up. Used in messages.
+void format_port_name(int port, char* name, size_t size);
+
+// The POSIX device for port n: $STARGLOW_COM<n> when set, else
+// /dev/ttyS<n-1>. A port below 1 names no device: returns false.
+bool serial_device_for_port(int port, char* device, size_t size);
+
+// The whole program; returns the exit status.
+int starglow_main(int argc, char** argv);

@@ -1,0 +1,1 @@
+#include "fx/four_sub_rows.h"
