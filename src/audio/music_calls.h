@@ -24,7 +24,8 @@ inline constexpr uint32_t music_layer_version = 0x00050000;
 inline constexpr uint32_t music_required_version = 0x00043806;
 
 inline constexpr unsigned music_timeunit_ms = 1;
-inline constexpr unsigned music_mode_show = 0x4048;  // software-mixed 2D sample, whole, exact length
+inline constexpr unsigned music_mode_show =
+    0x4048;  // software-mixed 2D sample, whole, exact length
 inline constexpr int music_any_channel = -1;
 inline constexpr int spectrum_bands = 128;
 
@@ -34,13 +35,15 @@ struct MusicChannel;
 
 MusicResult music_system_create(MusicSystem** system);
 MusicResult music_system_get_version(MusicSystem* system, uint32_t* version);
-MusicResult music_system_init(MusicSystem* system, int max_channels, unsigned flags, void* driver_data);
+MusicResult music_system_init(MusicSystem* system, int max_channels, unsigned flags,
+                              void* driver_data);
 MusicResult music_system_create_sound(MusicSystem* system, const char* path, unsigned mode,
                                       void* extra_info, MusicSound** sound);
 MusicResult music_sound_get_length(MusicSound* sound, uint32_t* length, unsigned time_unit);
 MusicResult music_system_play_sound(MusicSystem* system, int channel_index, MusicSound* sound,
                                     bool paused, MusicChannel** channel);
-MusicResult music_channel_get_position(MusicChannel* channel, uint32_t* position, unsigned time_unit);
+MusicResult music_channel_get_position(MusicChannel* channel, uint32_t* position,
+                                       unsigned time_unit);
 // values: num_values magnitudes of the last samples played on one channel
 // (channel_offset 0 left, 1 right), window_type 0 rectangular.
 MusicResult music_channel_get_spectrum(MusicChannel* channel, float* values, int num_values,

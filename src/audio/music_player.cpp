@@ -14,13 +14,15 @@ void start_music() {
     if (version < music_required_version) {
         // Reported, but no stop by itself: the layer is not initialised and
         // loading the sound decides what happens next.
-        std::printf("Error!  You are using an old version of FMOD %08x.  This program requires %08x\n",
-                    version, music_required_version);
+        std::printf(
+            "Error!  You are using an old version of FMOD %08x.  This program requires %08x\n",
+            version, music_required_version);
     } else {
         check_result(music_system_init(m.system, 1, 0, nullptr));
     }
 
-    check_result(music_system_create_sound(m.system, music_file_name, music_mode_show, nullptr, &m.sound));
+    check_result(
+        music_system_create_sound(m.system, music_file_name, music_mode_show, nullptr, &m.sound));
     check_result(music_sound_get_length(m.sound, &m.length_ms, music_timeunit_ms));
     check_result(music_system_play_sound(m.system, music_any_channel, m.sound, false, &m.channel));
 }

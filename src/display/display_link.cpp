@@ -7,18 +7,20 @@
 
 namespace {
 
-uint32_t discard_write(void*, const uint8_t*, uint32_t) { return 0; }
+uint32_t discard_write(void*, const uint8_t*, uint32_t) {
+    return 0;
+}
 
 // The display's start-up commands, sent as one write.
 constexpr uint8_t startup_string[] = {
-    cmd::prefix, cmd::clear_screen,          //
-    cmd::prefix, cmd::cursor_home,           //
-    cmd::prefix, cmd::wrap_off,              //
-    cmd::prefix, cmd::set_contrast, 120,     //
-    cmd::prefix, cmd::set_brightness, 255,   //
-    cmd::prefix, cmd::keypad_debounce, 8,    //
-    cmd::prefix, cmd::keypad_repeat_on, 1,   //
-    cmd::prefix, cmd::key_transmit_off,      //
+    cmd::prefix, cmd::clear_screen,           //
+    cmd::prefix, cmd::cursor_home,            //
+    cmd::prefix, cmd::wrap_off,               //
+    cmd::prefix, cmd::set_contrast,     120,  //
+    cmd::prefix, cmd::set_brightness,   255,  //
+    cmd::prefix, cmd::keypad_debounce,  8,    //
+    cmd::prefix, cmd::keypad_repeat_on, 1,    //
+    cmd::prefix, cmd::key_transmit_off,       //
 };
 static_assert(sizeof startup_string == startup_string_bytes);
 
@@ -60,7 +62,8 @@ void init_display() {
 }
 
 void define_glyph(int code, const uint8_t rows[glyph_rows]) {
-    uint8_t packet[define_glyph_bytes] = {cmd::prefix, cmd::define_glyph, static_cast<uint8_t>(code)};
+    uint8_t packet[define_glyph_bytes] = {cmd::prefix, cmd::define_glyph,
+                                          static_cast<uint8_t>(code)};
     std::memcpy(packet + 3, rows, glyph_rows);
     link_write(packet, sizeof packet);
 }

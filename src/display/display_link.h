@@ -12,8 +12,8 @@
 using SinkWrite = uint32_t (*)(void* context, const uint8_t* bytes, uint32_t count);
 
 struct DisplayLink {
-    int fd;                  // serial descriptor, -1 when the sink is not a port
-    SinkWrite sink_write;    // where every command goes
+    int fd;                // serial descriptor, -1 when the sink is not a port
+    SinkWrite sink_write;  // where every command goes
     void* sink_context;
     uint32_t bytes_written;  // what the last write reported; nobody reads it
 };

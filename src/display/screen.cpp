@@ -2,4 +2,6 @@
 
 #include <cstring>
 
-void fill_screen(Screen& screen, uint8_t code) { std::memset(screen.cells, code, sizeof screen.cells); }
+void fill_screen(Screen& screen, uint8_t code) {
+    std::memset(screen.cells, code, sizeof screen.cells);
+}

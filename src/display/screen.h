@@ -8,9 +8,9 @@ inline constexpr int screen_columns = 20;
 inline constexpr int screen_rows = 4;
 inline constexpr int screen_cells = screen_columns * screen_rows;
 
-inline constexpr int glyph_count = 8;       // codes 0 to 7
-inline constexpr int glyph_rows = 8;        // top row first
-inline constexpr int glyph_columns = 5;     // low five bits of a row byte, bit 4 leftmost
+inline constexpr int glyph_count = 8;    // codes 0 to 7
+inline constexpr int glyph_rows = 8;     // top row first
+inline constexpr int glyph_columns = 5;  // low five bits of a row byte, bit 4 leftmost
 inline constexpr uint8_t glyph_row_mask = 0x1F;
 
 inline constexpr uint8_t blank_code = 32;
@@ -31,7 +31,9 @@ struct GlyphSet {
     uint8_t glyphs[glyph_count][glyph_rows];
 };
 
-inline constexpr int cell_index(int row, int column) { return row * screen_columns + column; }
+inline constexpr int cell_index(int row, int column) {
+    return row * screen_columns + column;
+}
 
 // Sets all 80 cells to one code.
 void fill_screen(Screen& screen, uint8_t code);

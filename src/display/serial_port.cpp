@@ -25,7 +25,7 @@ void serial_configure(int fd) {
     cfsetispeed(&line, B57600);
     cfsetospeed(&line, B57600);
     line.c_cflag = (line.c_cflag & ~CSIZE) | CS8;  // 8 data bits
-    line.c_iflag |= IXON;   // stop sending when the display sends XOFF
+    line.c_iflag |= IXON;                          // stop sending when the display sends XOFF
     line.c_iflag |= IXOFF;  // send XOFF/XON as our input buffer fills and drains
     tcsetattr(fd, TCSANOW, &line);
 }

@@ -9,7 +9,8 @@ LoopState loop_state = {
 
 void prepare_screen() {
     fill_screen(loop_state.screen, blank_code);
-    for (int code = 0; code < glyph_count; ++code) loop_state.screen.cells[code] = static_cast<uint8_t>(code);
+    for (int code = 0; code < glyph_count; ++code)
+        loop_state.screen.cells[code] = static_cast<uint8_t>(code);
 }
 
 void build_timeline(const SceneEntry* timeline) {
@@ -20,7 +21,9 @@ void build_timeline(const SceneEntry* timeline) {
     loop_state.done = false;
 }
 
-void mark_t0() { loop_state.t0 = loop_state.clock(); }
+void mark_t0() {
+    loop_state.t0 = loop_state.clock();
+}
 
 bool run_turn() {
     LoopState& s = loop_state;

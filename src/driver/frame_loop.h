@@ -10,7 +10,8 @@
 #include "driver/clock.h"
 #include "driver/timeline.h"
 
-inline constexpr uint32_t show_end_position_ms = 202000;  // the first position past it ends the show
+inline constexpr uint32_t show_end_position_ms =
+    202000;  // the first position past it ends the show
 
 struct LoopState {
     const SceneEntry* timeline;
@@ -19,8 +20,8 @@ struct LoopState {
     int32_t scene_start_ms;
     bool done;
     uint32_t t0;
-    ClockSource clock;           // monotonic_ms live, a virtual clock in the renderer
-    FILE* console;               // where the position line goes; null prints nothing
+    ClockSource clock;  // monotonic_ms live, a virtual clock in the renderer
+    FILE* console;      // where the position line goes; null prints nothing
     Screen screen;
 };
 

@@ -3,4 +3,6 @@
 
 #include "driver/startup.h"
 
-int main(int argc, char** argv) { std::exit(starglow_main(argc, argv)); }
+int main(int argc, char** argv) {
+    std::exit(starglow_main(argc, argv));
+}

@@ -44,8 +44,8 @@ void report_open_failure(int port, const char* device, int open_errno) {
         std::fprintf(stderr, "starglow: %s names no serial device (ports count from 1)\n", name);
         return;
     }
-    std::fprintf(stderr, "starglow: %s is %s: %s (set STARGLOW_COM%d to use another device)\n", name,
-                 device, std::strerror(open_errno), port);
+    std::fprintf(stderr, "starglow: %s is %s: %s (set STARGLOW_COM%d to use another device)\n",
+                 name, device, std::strerror(open_errno), port);
 }
 
 }  // namespace

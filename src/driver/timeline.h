@@ -10,9 +10,9 @@ using SceneInit = void (*)();
 using SceneUpdate = void (*)(int32_t t, Screen& screen);
 
 struct SceneEntry {
-    SceneInit init;      // null only in the sentinel row
+    SceneInit init;  // null only in the sentinel row
     SceneUpdate update;
-    int32_t start_ms;    // of the wall clock; the next row's start ends the window
+    int32_t start_ms;  // of the wall clock; the next row's start ends the window
 };
 
 inline constexpr int show_scene_rows = 13;

@@ -17,7 +17,7 @@ static_assert(spectrum_bars_name_column + sizeof spectrum_bars_name - 1 <= scree
 // the clamping below makes everything above 32 look alike anyway.
 int32_t spectrum_bars_height(float left, float right) {
     const double h = (static_cast<double>(left) + static_cast<double>(right)) * spectrum_bars_scale;
-    if (!(h > -1.0)) return 0;   // negative, or NaN
+    if (!(h > -1.0)) return 0;  // negative, or NaN
     if (h >= pixel_rows + 1.0) return pixel_rows + 1;
     return static_cast<int32_t>(h);
 }
@@ -33,7 +33,9 @@ int32_t spectrum_bars_level(int32_t h, int32_t below) {
 
 }  // namespace
 
-void spectrum_bars_init() { upload_glyph_set(bar_glyphs); }
+void spectrum_bars_init() {
+    upload_glyph_set(bar_glyphs);
+}
 
 void spectrum_bars_update(int32_t t, Screen& screen) {
     fill_screen(screen, blank_code);

@@ -7,7 +7,7 @@
 #include "display/screen.h"
 
 inline constexpr int spectrum_bars_columns = screen_columns;  // bands 0 to 19
-inline constexpr double spectrum_bars_scale = 100.0;          // pixel rows per unit of summed magnitude
+inline constexpr double spectrum_bars_scale = 100.0;  // pixel rows per unit of summed magnitude
 
 extern const GlyphSet bar_glyphs;
 

@@ -8,7 +8,7 @@
 namespace {
 
 class DisplayLinkTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { attach_capture(capture); }
     CaptureSink capture;
 };
@@ -16,8 +16,9 @@ protected:
 TEST_F(DisplayLinkTest, StartUpIsTwentyBytesThenAClearAsSeparateWrites) {
     init_display();
     ASSERT_EQ(capture.writes.size(), 2u);
-    EXPECT_TRUE(wire_equal(capture.writes[0], {0xFE, 0x58, 0xFE, 0x48, 0xFE, 0x44, 0xFE, 0x50, 0x78, 0xFE,
-                                               0x99, 0xFF, 0xFE, 0x55, 0x08, 0xFE, 0x7E, 0x01, 0xFE, 0x4F}));
+    EXPECT_TRUE(wire_equal(capture.writes[0],
+                           {0xFE, 0x58, 0xFE, 0x48, 0xFE, 0x44, 0xFE, 0x50, 0x78, 0xFE,
+                            0x99, 0xFF, 0xFE, 0x55, 0x08, 0xFE, 0x7E, 0x01, 0xFE, 0x4F}));
     EXPECT_TRUE(wire_equal(capture.writes[1], {0xFE, 0x58}));
     EXPECT_EQ(display_link.bytes_written, 2u);
 }
@@ -26,7 +27,8 @@ TEST_F(DisplayLinkTest, DefineGlyphSendsRowsAsStoredFullRowsStayFF) {
     const uint8_t rows[8] = {0xFF, 0x1F, 0x00, 0x15, 0x0A, 0xE0, 0x01, 0xFF};
     define_glyph(5, rows);
     ASSERT_EQ(capture.writes.size(), 1u);
-    EXPECT_TRUE(wire_equal(capture.writes[0], {0xFE, 0x4E, 0x05, 0xFF, 0x1F, 0x00, 0x15, 0x0A, 0xE0, 0x01, 0xFF}));
+    EXPECT_TRUE(wire_equal(capture.writes[0],
+                           {0xFE, 0x4E, 0x05, 0xFF, 0x1F, 0x00, 0x15, 0x0A, 0xE0, 0x01, 0xFF}));
 }
 
 TEST_F(DisplayLinkTest, GlyphSetGoesOutAsEightElevenByteWritesInCodeOrder) {
@@ -67,7 +69,9 @@ TEST_F(DisplayLinkTest, FrameCarriesEveryCellUnchangedInRowMajorOrder) {
     EXPECT_TRUE(wire_equal(capture.writes.at(0), frame_packet(screen.cells)));
 }
 
-uint32_t failing_write(void*, const uint8_t*, uint32_t) { return 0; }
+uint32_t failing_write(void*, const uint8_t*, uint32_t) {
+    return 0;
+}
 
 TEST(DisplayLinkFailure, AFailingSinkIsRecordedAndIgnored) {
     attach_display_sink(failing_write, nullptr);

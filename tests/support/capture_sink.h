@@ -9,7 +9,7 @@ using Bytes = std::vector<uint8_t>;
 struct CaptureSink {
     std::vector<Bytes> writes;
 
-    Bytes stream() const;   // all writes joined
+    Bytes stream() const;  // all writes joined
     void clear() { writes.clear(); }
 };
 

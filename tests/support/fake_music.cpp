@@ -11,7 +11,9 @@ void reset_fake_music() {
     std::memset(&spectrum, 0, sizeof spectrum);
 }
 
-void start_music() { ++fake_music.starts; }
+void start_music() {
+    ++fake_music.starts;
+}
 
 uint32_t poll_music() {
     ++fake_music.polls;
@@ -20,4 +22,6 @@ uint32_t poll_music() {
     return fake_music.position_ms;
 }
 
-void stop_music() { ++fake_music.stops; }
+void stop_music() {
+    ++fake_music.stops;
+}

@@ -7,8 +7,8 @@
 #include "audio/music_player.h"
 
 struct FakeMusic {
-    uint32_t position_ms;           // what poll_music returns
-    float left[spectrum_bands];     // copied into the spectrum by poll_music
+    uint32_t position_ms;        // what poll_music returns
+    float left[spectrum_bands];  // copied into the spectrum by poll_music
     float right[spectrum_bands];
     int polls;
     int starts;

@@ -23,9 +23,11 @@ std::string describe_wire_offset(const Bytes& stream, size_t offset) {
                 length = 3;
             if (offset < at + length) {
                 if (command == cmd::define_glyph && offset >= at + 3 && at + 2 < stream.size()) {
-                    std::snprintf(text, sizeof text, "define glyph %d, row %zu", stream[at + 2], offset - at - 3);
+                    std::snprintf(text, sizeof text, "define glyph %d, row %zu", stream[at + 2],
+                                  offset - at - 3);
                 } else {
-                    std::snprintf(text, sizeof text, "command FE %02X, byte %zu", command, offset - at);
+                    std::snprintf(text, sizeof text, "command FE %02X, byte %zu", command,
+                                  offset - at);
                 }
                 return text;
             }
@@ -51,14 +53,16 @@ std::string describe_wire_offset(const Bytes& stream, size_t offset) {
     for (size_t i = 0; i < common; ++i) {
         if (actual[i] != expected[i]) {
             char text[160];
-            std::snprintf(text, sizeof text, "first difference at byte %zu (%s): got %02X, want %02X", i,
+            std::snprintf(text, sizeof text,
+                          "first difference at byte %zu (%s): got %02X, want %02X", i,
                           describe_wire_offset(expected, i).c_str(), actual[i], expected[i]);
             return ::testing::AssertionFailure() << text;
         }
     }
     if (actual.size() != expected.size()) {
-        return ::testing::AssertionFailure() << "lengths differ: got " << actual.size() << " bytes, want "
-                                             << expected.size() << " (equal up to there)";
+        return ::testing::AssertionFailure()
+               << "lengths differ: got " << actual.size() << " bytes, want " << expected.size()
+               << " (equal up to there)";
     }
     return ::testing::AssertionSuccess();
 }
@@ -66,8 +70,10 @@ std::string describe_wire_offset(const Bytes& stream, size_t offset) {
 Bytes frame_packet(const uint8_t cells[80]) {
     Bytes packet;
     for (int row = 0; row < screen_rows; ++row) {
-        packet.insert(packet.end(), {cmd::prefix, cmd::cursor_to, 1, static_cast<uint8_t>(row + 1)});
-        packet.insert(packet.end(), cells + row * screen_columns, cells + (row + 1) * screen_columns);
+        packet.insert(packet.end(),
+                      {cmd::prefix, cmd::cursor_to, 1, static_cast<uint8_t>(row + 1)});
+        packet.insert(packet.end(), cells + row * screen_columns,
+                      cells + (row + 1) * screen_columns);
     }
     return packet;
 }
