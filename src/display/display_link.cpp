@@ -1,7 +1,6 @@
 #include "display/display_link.h"
 
 #include <cstring>
-#include <ctime>
 
 #include "display/serial_port.h"
 
@@ -32,12 +31,6 @@ void link_write(const uint8_t* bytes, uint32_t count) {
     display_link.bytes_written = display_link.sink_write(display_link.sink_context, bytes, count);
 }
 
-void pause_ms(int ms) {
-    timespec pause{ms / 1000, (ms % 1000) * 1000000L};
-    while (nanosleep(&pause, &pause) != 0) {
-    }
-}
-
 }  // namespace
 
 DisplayLink display_link = {-1, discard_write, nullptr, 0};
@@ -57,7 +50,7 @@ void attach_display_sink(SinkWrite write, void* context) {
 void init_display() {
     if (display_link.fd >= 0) serial_configure(display_link.fd);
     link_write(startup_string, sizeof startup_string);
-    pause_ms(startup_pause_ms);
+    pause_ns(int64_t{startup_pause_ms} * 1000000);
     link_write(clear_command, sizeof clear_command);
 }
 
