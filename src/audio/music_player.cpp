@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+const char* music_path = music_file_name;
 MusicPlayer music_player = {nullptr, nullptr, nullptr, 0};
 Spectrum spectrum = {};
 
@@ -22,7 +23,7 @@ void start_music() {
     }
 
     check_result(
-        music_system_create_sound(m.system, music_file_name, music_mode_show, nullptr, &m.sound));
+        music_system_create_sound(m.system, music_path, music_mode_show, nullptr, &m.sound));
     check_result(music_sound_get_length(m.sound, &m.length_ms, music_timeunit_ms));
     check_result(music_system_play_sound(m.system, music_any_channel, m.sound, false, &m.channel));
 }

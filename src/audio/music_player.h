@@ -22,6 +22,10 @@ struct Spectrum {
     float right[spectrum_bands];
 };
 
+// The file start_music loads: music_file_name in the working directory,
+// unless a tool that renders the show points it elsewhere.
+extern const char* music_path;
+
 extern MusicPlayer music_player;
 extern Spectrum spectrum;
 
