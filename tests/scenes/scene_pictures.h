@@ -1,0 +1,73 @@
+// Pictures for scene tests: a Screen as four strings of twenty characters
+// ('.' blank, '0'-'7' glyph codes, other codes as themselves), glyph rows
+// from five-pixel pictures, and the glyph command that goes on the wire.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "display/commands.h"
+#include "display/screen.h"
+#include "support/capture_sink.h"
+
+using ScreenPicture = std::vector<std::string>;
+using GlyphRows = std::array<uint8_t, glyph_rows>;
+
+inline ScreenPicture screen_picture(const Screen& screen) {
+    ScreenPicture picture;
+    for (int r = 0; r < screen_rows; ++r) {
+        std::string row;
+        for (int c = 0; c < screen_columns; ++c) {
+            const uint8_t code = screen.cells[cell_index(r, c)];
+            row += code == blank_code ? '.'
+                   : code < 8         ? static_cast<char>('0' + code)
+                                      : static_cast<char>(code);
+        }
+        picture.push_back(row);
+    }
+    return picture;
+}
+
+inline const ScreenPicture blank_picture(screen_rows, std::string(screen_columns, '.'));
+
+// "#.#.#" -> 0x15: '#' lit, anything else dark, leftmost pixel first.
+inline uint8_t pixel_row(const char* pixels) {
+    uint8_t value = 0;
+    for (int i = 0; i < glyph_columns; ++i) {
+        value = static_cast<uint8_t>(value << 1 | (pixels[i] == '#' ? 1 : 0));
+    }
+    return value;
+}
+
+inline GlyphRows eight_times(uint8_t row) {
+    GlyphRows rows;
+    rows.fill(row);
+    return rows;
+}
+
+// The 11-byte glyph definition for `code`.
+inline Bytes glyph_command(int code, const GlyphRows& rows) {
+    Bytes bytes(define_glyph_bytes);
+    bytes[0] = cmd::prefix;
+    bytes[1] = cmd::define_glyph;
+    bytes[2] = static_cast<uint8_t>(code);
+    for (int row = 0; row < glyph_rows; ++row) bytes[3 + row] = rows[row];
+    return bytes;
+}
+
+// A Screen with room after it, to show that nothing is written past its end.
+struct GuardedScreen {
+    Screen screen;
+    uint8_t guard[screen_cells];
+};
+
+inline constexpr uint8_t guard_byte = 0xA5;
+
+inline bool guard_intact(const GuardedScreen& guarded) {
+    for (uint8_t b : guarded.guard) {
+        if (b != guard_byte) return false;
+    }
+    return true;
+}
