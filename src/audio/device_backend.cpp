@@ -39,8 +39,7 @@ void device_quiet_errors(const char*, int, const char*, int, const char*, ...) {
 uint64_t device_monotonic_ns() {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<uint64_t>(now.tv_sec) * device_ns_per_s +
-           static_cast<uint64_t>(now.tv_nsec);
+    return static_cast<uint64_t>(now.tv_sec) * device_ns_per_s + static_cast<uint64_t>(now.tv_nsec);
 }
 
 void device_pause() {
@@ -159,9 +158,9 @@ void device_stop(void* output) {
 MusicResult device_play(void* output, const DecodedMusic* music, char* detail, size_t size) {
     DeviceOutput* device = static_cast<DeviceOutput*>(output);
     device_stop(device);
-    const int status = snd_pcm_set_params(
-        device->pcm, SND_PCM_FORMAT_S16, SND_PCM_ACCESS_RW_INTERLEAVED, device_channels,
-        static_cast<unsigned>(music->rate), 1, device_latency_us);
+    const int status = snd_pcm_set_params(device->pcm, SND_PCM_FORMAT_S16,
+                                          SND_PCM_ACCESS_RW_INTERLEAVED, device_channels,
+                                          static_cast<unsigned>(music->rate), 1, device_latency_us);
     if (status < 0) {
         std::snprintf(detail, size, "ALSA device %s: %s", snd_pcm_name(device->pcm),
                       snd_strerror(status));

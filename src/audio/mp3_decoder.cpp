@@ -91,7 +91,7 @@ MusicResult decode_mp3(const char* path, DecodedMusic* music, char* detail, size
     if (decoder.fd < 0)
         return decoder_fail(music_err_file_not_found, detail, size, "cannot open it: %s",
                             std::strerror(errno));
-    struct stat status{};
+    struct stat status {};
     if (fstat(decoder.fd, &status) != 0)
         return decoder_fail(music_err_file_not_found, detail, size, "cannot read it: %s",
                             std::strerror(errno));
@@ -123,7 +123,8 @@ MusicResult decode_mp3(const char* path, DecodedMusic* music, char* detail, size
         return decoder_fail(music_err_format, detail, size, "not an MP3 file: %s",
                             mpg123_strerror(decoder.handle));
     if (encoding != MPG123_ENC_SIGNED_16 || (channels != 1 && channels != 2))
-        return decoder_fail(music_err_format, detail, size, "not an MP3 file: unexpected output format");
+        return decoder_fail(music_err_format, detail, size,
+                            "not an MP3 file: unexpected output format");
     music->channels = channels;
     music->rate = static_cast<int>(rate);
 
@@ -137,8 +138,8 @@ MusicResult decode_mp3(const char* path, DecodedMusic* music, char* detail, size
             free_decoded_music(music);
             return decoder_fail(music_err_memory, detail, size, "no memory for the samples");
         }
-        unsigned char* at = reinterpret_cast<unsigned char*>(music->samples) +
-                            music->frames * frame_bytes;
+        unsigned char* at =
+            reinterpret_cast<unsigned char*>(music->samples) + music->frames * frame_bytes;
         size_t done = 0;
         const int status_code =
             mpg123_read(decoder.handle, at, decoder_chunk_frames * frame_bytes, &done);

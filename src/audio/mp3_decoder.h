@@ -9,10 +9,10 @@
 #include "audio/music_calls.h"
 
 struct DecodedMusic {
-    int16_t* samples;  // frames * channels values, interleaved; malloc'd
-    uint64_t frames;   // per channel
-    int channels;      // 1 or 2
-    int rate;          // frames a second
+    int16_t* samples;    // frames * channels values, interleaved; malloc'd
+    uint64_t frames;     // per channel
+    int channels;        // 1 or 2
+    int rate;            // frames a second
     uint32_t length_ms;  // frames * 1000 / rate, truncated
 };
 

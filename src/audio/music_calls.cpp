@@ -62,8 +62,9 @@ MusicResult calls_open_output(MusicSystem* system) {
         return silent_backend.open(&system->output, detail, sizeof detail);
     }
     if (choice != nullptr && choice[0] != '\0' && !calls_is(choice, "device"))
-        std::fprintf(stderr, "starglow: STARGLOW_AUDIO=%s is neither device nor silent; "
-                             "using the sound device\n",
+        std::fprintf(stderr,
+                     "starglow: STARGLOW_AUDIO=%s is neither device nor silent; "
+                     "using the sound device\n",
                      choice);
     const MusicResult opened = device_backend.open(&system->output, detail, sizeof detail);
     if (opened == music_ok) {

@@ -31,7 +31,8 @@ void analyse_spectrum(SpectrumAnalyser* analyser, const DecodedMusic& music, uin
     float window[spectrum_window_frames];
     kiss_fft_cpx bins[spectrum_bins];
 
-    // Frame end_frame - spectrum_window_frames + i, where it exists.
+    // window[i] is frame end_frame - spectrum_window_frames + i, where the
+    // music has that frame; zero before its start and after its end.
     for (int i = 0; i < spectrum_window_frames; ++i) {
         const uint64_t back = static_cast<uint64_t>(spectrum_window_frames - i);
         const bool inside = end_frame >= back && end_frame - back < music.frames;
@@ -41,5 +42,6 @@ void analyse_spectrum(SpectrumAnalyser* analyser, const DecodedMusic& music, uin
     }
     kiss_fftr(analyser->fft, window, bins);
     for (int k = 0; k < spectrum_bands; ++k)
-        bands[k] = std::sqrt(bins[k].r * bins[k].r + bins[k].i * bins[k].i) * spectrum_magnitude_scale;
+        bands[k] =
+            std::sqrt(bins[k].r * bins[k].r + bins[k].i * bins[k].i) * spectrum_magnitude_scale;
 }

@@ -39,12 +39,9 @@ struct LengthCase {
 // frame. (At the half rates of MPEG-2 the mpg123 program does not trim
 // either, so those make no exact fixtures.)
 constexpr LengthCase length_cases[] = {
-    {"show_length.mp3", 203154, 44100, 1, 64, 9},
-    {"stereo_1000.mp3", 1000, 44100, 2, 128, 5},
-    {"mono_1234.mp3", 1234, 44100, 1, 64, 5},
-    {"stereo_48k_777.mp3", 777, 48000, 2, 128, 5},
-    {"mono_32k_3001.mp3", 3001, 32000, 1, 64, 5},
-    {"short_27.mp3", 27, 44100, 2, 128, 5},
+    {"show_length.mp3", 203154, 44100, 1, 64, 9}, {"stereo_1000.mp3", 1000, 44100, 2, 128, 5},
+    {"mono_1234.mp3", 1234, 44100, 1, 64, 5},     {"stereo_48k_777.mp3", 777, 48000, 2, 128, 5},
+    {"mono_32k_3001.mp3", 3001, 32000, 1, 64, 5}, {"short_27.mp3", 27, 44100, 2, 128, 5},
 };
 
 TEST(Mp3Decoder, LengthIsExactAndAgreesWithTheMpg123Program) {
@@ -82,8 +79,7 @@ TEST(Mp3Decoder, SamplesComeBackWhereTheyWereEncoded) {
     const uint64_t frames = frames_for_ms(500, fixture_rate);
     const std::string path =
         write_tone_mp3("aligned.mp3", frames, 2, fixture_rate, {7, 0.5}, {0, 0}, 192, 2);
-    const std::vector<int16_t> original =
-        tone_samples(frames, 2, fixture_rate, {7, 0.5}, {0, 0});
+    const std::vector<int16_t> original = tone_samples(frames, 2, fixture_rate, {7, 0.5}, {0, 0});
     Decoded decoded;
     decode(path, &decoded);
     ASSERT_EQ(decoded.result, music_ok);
@@ -103,8 +99,8 @@ TEST(Mp3Decoder, SamplesComeBackWhereTheyWereEncoded) {
 
 TEST(Mp3Decoder, ACutFileIsMeasuredByItsSamplesNotItsTag) {
     const uint64_t frames = frames_for_ms(5000, fixture_rate);
-    const std::string good = write_tone_mp3("whole.mp3", frames, 2, fixture_rate, {10, 0.5},
-                                            {30, 0.5});
+    const std::string good =
+        write_tone_mp3("whole.mp3", frames, 2, fixture_rate, {10, 0.5}, {30, 0.5});
     const std::string cut = write_file("cut.mp3", first_half(read_file(good)));
     Decoded decoded;
     decode(cut, &decoded);

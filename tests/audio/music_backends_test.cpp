@@ -73,8 +73,8 @@ struct Playing {
 };
 
 const std::string& tones_mp3() {
-    static const std::string path = write_tone_mp3(
-        "tones.mp3", frames_for_ms(2000, fixture_rate), 2, fixture_rate, {10, 0.5}, {30, 0.5});
+    static const std::string path = write_tone_mp3("tones.mp3", frames_for_ms(2000, fixture_rate),
+                                                   2, fixture_rate, {10, 0.5}, {30, 0.5});
     return path;
 }
 
@@ -181,8 +181,8 @@ TEST(MusicBackends, DeviceThreadPlaysToTheEndOnTheNullDevice) {
     // ALSA's null device takes samples as fast as they come, so the thread
     // runs the whole piece through at once; mono is widened to stereo.
     AudioEnvironment environment("device", "null");
-    const std::string mono = write_tone_mp3("mono_device.mp3", frames_for_ms(1500, fixture_rate),
-                                            1, fixture_rate, {10, 0.5}, {0, 0});
+    const std::string mono = write_tone_mp3("mono_device.mp3", frames_for_ms(1500, fixture_rate), 1,
+                                            fixture_rate, {10, 0.5}, {0, 0});
     Playing playing(mono);
     ASSERT_STREQ(music_backend_name(playing.system), "device");
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
@@ -195,10 +195,9 @@ TEST(MusicBackends, DeviceThreadPlaysToTheEndOnTheNullDevice) {
     EXPECT_EQ(position, 1500u);
     EXPECT_EQ(playing.spectrum(0), playing.spectrum(1));
     // Playing again starts from the beginning; releasing stops the thread.
-    EXPECT_EQ(
-        music_system_play_sound(playing.system, music_any_channel, playing.sound, false,
-                                &playing.channel),
-        music_ok);
+    EXPECT_EQ(music_system_play_sound(playing.system, music_any_channel, playing.sound, false,
+                                      &playing.channel),
+              music_ok);
 }
 
 TEST(MusicBackends, InitSkippedOpensTheOutputAtPlay) {
@@ -207,9 +206,9 @@ TEST(MusicBackends, InitSkippedOpensTheOutputAtPlay) {
     MusicSound* sound = nullptr;
     MusicChannel* channel = nullptr;
     ASSERT_EQ(music_system_create(&system), music_ok);
-    ASSERT_EQ(music_system_create_sound(system, tones_mp3().c_str(), music_mode_show, nullptr,
-                                        &sound),
-              music_ok);
+    ASSERT_EQ(
+        music_system_create_sound(system, tones_mp3().c_str(), music_mode_show, nullptr, &sound),
+        music_ok);
     EXPECT_STREQ(music_backend_name(system), "none");
     EXPECT_EQ(music_system_play_sound(system, music_any_channel, sound, false, &channel), music_ok);
     EXPECT_STREQ(music_backend_name(system), "silent");
@@ -232,8 +231,7 @@ TEST(MusicBackends, BadArgumentsAndStaleHandlesAreRefused) {
     MusicSound* sound = nullptr;
     EXPECT_EQ(music_system_create_sound(system, nullptr, 0, nullptr, &sound),
               music_err_invalid_arg);
-    ASSERT_EQ(music_system_create_sound(system, tones_mp3().c_str(), 0, nullptr, &sound),
-              music_ok);
+    ASSERT_EQ(music_system_create_sound(system, tones_mp3().c_str(), 0, nullptr, &sound), music_ok);
     EXPECT_EQ(music_sound_get_length(sound, &value, 2), music_err_invalid_arg);
     EXPECT_EQ(music_sound_get_length(nullptr, &value, 1), music_err_invalid_handle);
     MusicChannel* channel = nullptr;
@@ -259,8 +257,7 @@ TEST(MusicBackends, ASoundOutlivesItsReleasedSystem) {
     MusicSystem* system = nullptr;
     MusicSound* sound = nullptr;
     ASSERT_EQ(music_system_create(&system), music_ok);
-    ASSERT_EQ(music_system_create_sound(system, tones_mp3().c_str(), 0, nullptr, &sound),
-              music_ok);
+    ASSERT_EQ(music_system_create_sound(system, tones_mp3().c_str(), 0, nullptr, &sound), music_ok);
     EXPECT_EQ(music_system_release(system), music_ok);
     uint32_t length = 0;
     EXPECT_EQ(music_sound_get_length(sound, &length, 1), music_ok);

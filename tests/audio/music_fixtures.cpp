@@ -65,7 +65,8 @@ std::string write_tone_mp3(const std::string& name, uint64_t frames, int channel
 std::string write_file(const std::string& name, const FileBytes& bytes) {
     const std::string path = fixture_dir() + "/" + name;
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     return path;
 }
 
