@@ -1,5 +1,6 @@
 #include "music_fixtures.h"
 
+#include <ftw.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -19,6 +20,18 @@ namespace {
 constexpr int fixture_window_frames = 256;
 constexpr double fixture_full_scale = 32767.0;
 
+std::string fixture_made_dir;
+
+int fixture_remove_entry(const char* path, const struct stat*, int, FTW*) {
+    return remove(path);
+}
+
+// Every process that made fixtures, death-test children too, takes its
+// folder with it when it exits.
+void fixture_remove_dir() {
+    nftw(fixture_made_dir.c_str(), fixture_remove_entry, 16, FTW_DEPTH | FTW_PHYS);
+}
+
 }  // namespace
 
 const std::string& fixture_dir() {
@@ -26,7 +39,9 @@ const std::string& fixture_dir() {
         char pattern[] = "/tmp/starglow_audio_XXXXXX";
         const char* made = mkdtemp(pattern);
         if (made == nullptr) std::abort();
-        return std::string(made);
+        fixture_made_dir = made;
+        std::atexit(fixture_remove_dir);
+        return fixture_made_dir;
     }();
     return dir;
 }
