@@ -1,6 +1,14 @@
 // The music layer's calls: a small audio library of our own. Every call
 // returns a MusicResult, 0 for success. The show calls them in a fixed order
 // (music_player.cpp); the result codes and texts are ours.
+//
+// A sound is decoded whole when it is created; its length is exact. The
+// output is opened by init (or by play, when init was skipped) and is, in
+// this order of choice: the offline back end when the renderer chose it
+// (offline_music.h); no sound, clocked by the monotonic clock, when the
+// environment sets STARGLOW_AUDIO=silent; otherwise the ALSA device named by
+// STARGLOW_AUDIO_DEVICE (default "default"), falling back to no sound with
+// one line on standard error, unless STARGLOW_AUDIO=device forbids that.
 #pragma once
 
 #include <cstdint>
@@ -13,13 +21,13 @@ enum : MusicResult {
     music_err_file_not_found = 1,  // missing or unreadable
     music_err_format = 2,          // not an MP3, or nothing decodable in it
     music_err_corrupt = 3,         // decoding failed part way
-    music_err_output = 4,          // no sound output could be opened
+    music_err_output = 4,          // no sound output (only with STARGLOW_AUDIO=device)
     music_err_invalid_arg = 5,
     music_err_memory = 6,
     music_err_invalid_handle = 7,
 };
 
-// Encoded as 0xMMmmpp (major, minor, patch), like the version the show checks.
+// Encoded as 0xMMMMmmpp (major, minor, patch), like the version the show checks.
 inline constexpr uint32_t music_layer_version = 0x00050000;
 inline constexpr uint32_t music_required_version = 0x00043806;
 

@@ -1,0 +1,38 @@
+// Where the decoded music goes: one small table of routines per back end.
+// device: an ALSA playback device, fed by a thread of its own; silent: no
+// sound, the monotonic clock says how far playback has come; offline: the
+// renderer's virtual time says it. The layer asks them only where playback
+// is; decoding and the spectrum are the same for all three.
+#pragma once
+
+#include <cstdint>
+
+#include "audio/mp3_decoder.h"
+
+// Where playback is: the position reported to the show and the frame at
+// which the spectrum window ends.
+struct PlayPoint {
+    uint32_t position_ms;
+    uint64_t end_frame;
+};
+
+struct MusicBackend {
+    const char* name;
+    // Opens the output with its own state in *output. Fails with a result
+    // code and a reason in `detail` (size bytes).
+    MusicResult (*open)(void** output, char* detail, size_t size);
+    // Plays `music` from its first frame, after stopping whatever played.
+    // `music` stays valid until stop or close.
+    MusicResult (*play)(void* output, const DecodedMusic* music, char* detail, size_t size);
+    PlayPoint (*play_point)(void* output);
+    void (*stop)(void* output);
+    void (*close)(void* output);  // also stops; frees the state
+};
+
+extern const MusicBackend device_backend;
+extern const MusicBackend silent_backend;
+extern const MusicBackend offline_backend;
+
+// The offline back end is chosen by the renderer (offline_music.h); the
+// live ones by the environment, see music_calls.cpp.
+bool offline_music_chosen();
