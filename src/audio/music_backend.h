@@ -36,3 +36,7 @@ extern const MusicBackend offline_backend;
 // The offline back end is chosen by the renderer (offline_music.h); the
 // live ones by the environment, see music_calls.cpp.
 bool offline_music_chosen();
+
+// With offline music: true when sounds are to be silence of *length_ms
+// rather than decoded from their file.
+bool offline_silence_chosen(uint32_t* length_ms);

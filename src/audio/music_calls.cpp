@@ -32,6 +32,7 @@ struct MusicSystem {
 namespace {
 
 constexpr size_t calls_detail_bytes = 256;
+constexpr int offline_silence_rate = 44100;
 
 uint32_t calls_reported_version = 0;  // 0: the layer's own
 
@@ -145,11 +146,17 @@ MusicResult music_system_create_sound(MusicSystem* system, const char* path, uns
     MusicSound* made = new (std::nothrow) MusicSound{};
     if (made == nullptr) return music_err_memory;
     char detail[calls_detail_bytes];
-    const MusicResult decoded = decode_mp3(path, &made->music, detail, sizeof detail);
-    if (decoded != music_ok) {
-        std::fprintf(stderr, "starglow: %s: %s\n", path, detail);
-        delete made;
-        return decoded;
+    uint32_t silence_ms = 0;
+    if (offline_silence_chosen(&silence_ms)) {
+        // No samples stored: the spectrum reads zeros past the last frame.
+        made->music = {nullptr, 0, 2, offline_silence_rate, silence_ms};
+    } else {
+        const MusicResult decoded = decode_mp3(path, &made->music, detail, sizeof detail);
+        if (decoded != music_ok) {
+            std::fprintf(stderr, "starglow: %s: %s\n", path, detail);
+            delete made;
+            return decoded;
+        }
     }
     made->system = system;
     made->next = system->sounds;

@@ -14,6 +14,8 @@ struct OfflineOutput {
 
 bool offline_chosen = false;
 uint32_t offline_position_ms = 0;
+bool offline_silence = false;
+uint32_t offline_silence_ms = 0;
 
 MusicResult offline_open(void** output, char*, size_t) {
     *output = new (std::nothrow) OfflineOutput{nullptr};
@@ -54,6 +56,18 @@ void use_offline_music() {
 
 void use_live_music() {
     offline_chosen = false;
+    offline_silence = false;
+}
+
+void use_offline_silence(uint32_t length_ms) {
+    offline_silence = true;
+    offline_silence_ms = length_ms;
+}
+
+bool offline_silence_chosen(uint32_t* length_ms) {
+    if (!offline_chosen || !offline_silence) return false;
+    *length_ms = offline_silence_ms;
+    return true;
 }
 
 void set_offline_position_ms(uint32_t ms) {

@@ -15,3 +15,8 @@ void use_offline_music();
 // taken from the spectrum window that ends at frame ms * rate / 1000 of the
 // decoded music (zeros before its start and after its end). 0 until set.
 void set_offline_position_ms(uint32_t ms);
+
+// With the offline back end: sounds are not read from their file but are
+// silence of `length_ms` (stereo, 44.1 kHz, no samples stored), so the show
+// can be rendered without music: every spectrum reads zero.
+void use_offline_silence(uint32_t length_ms);

@@ -1,0 +1,154 @@
+#include "render/render_show.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "audio/music_player.h"
+#include "audio/offline_music.h"
+#include "display/commands.h"
+#include "display/display_link.h"
+#include "driver/frame_loop.h"
+#include "render/output_file.h"
+#include "render/progress_bar.h"
+#include "render/turn_record.h"
+#include "render/virtual_clock.h"
+
+namespace {
+
+// Everything one render holds while the loop runs; the sink and the clock
+// reach it as the show's own routines reach theirs.
+struct RenderState {
+    const RenderOptions* options;
+    OutputFile wire;
+    OutputFile turns;
+    TurnRecord record;
+    ProgressBar progress;
+};
+
+RenderState render;
+
+// The timeline row (1 to 13) of the scene that drew this turn; 0 before any.
+int render_current_row() {
+    const LoopState& s = loop_state;
+    if (s.current_update == nullptr) return 0;
+    for (int row = 0; row < s.scene_rows; ++row) {
+        if (s.timeline[row].update == s.current_update &&
+            s.timeline[row].start_ms == s.scene_start_ms)
+            return row + 1;
+    }
+    return 0;
+}
+
+void render_glyph_written(const uint8_t* bytes) {
+    TurnRecord& r = render.record;
+    if (r.glyph_count == turn_record_max_glyphs) {
+        ++r.glyphs_dropped;
+        return;
+    }
+    GlyphDefinition& g = r.glyphs[r.glyph_count++];
+    g.code = bytes[2];
+    std::memcpy(g.rows, bytes + 3, glyph_rows);
+}
+
+// A frame ends the turn: everything about it is known now.
+void render_frame_written(const uint8_t* packet) {
+    TurnRecord& r = render.record;
+    for (int row = 0; row < screen_rows; ++row) {
+        std::memcpy(r.screen.cells + cell_index(row, 0),
+                    packet + row * frame_row_bytes + cursor_to_bytes, screen_columns);
+    }
+    r.row = render_current_row();
+    r.t = static_cast<int32_t>(r.clock_ms - static_cast<uint32_t>(loop_state.scene_start_ms));
+    std::memcpy(r.left, spectrum.left, sizeof r.left);
+    std::memcpy(r.right, spectrum.right, sizeof r.right);
+    if (render.turns.file != nullptr) write_turn_json(render.turns.file, r);
+    update_progress(render.progress, r.clock_ms);
+}
+
+uint32_t render_sink_write(void*, const uint8_t* bytes, uint32_t count) {
+    count_link_bytes(count);
+    if (render.wire.file != nullptr) std::fwrite(bytes, 1, count, render.wire.file);
+    if (count == define_glyph_bytes && bytes[0] == cmd::prefix && bytes[1] == cmd::define_glyph) {
+        render_glyph_written(bytes);
+    } else if (count == frame_bytes && bytes[0] == cmd::prefix && bytes[1] == cmd::cursor_to) {
+        render_frame_written(bytes);
+    }
+    return count;
+}
+
+// The loop reads the clock once for t0 and then once at the start of each
+// turn; the music's position follows the clock exactly.
+uint32_t render_clock() {
+    const bool turn_starts = virtual_clock.t0_read;
+    const uint32_t ms = virtual_clock_ms();
+    set_offline_position_ms(ms);
+    if (turn_starts) {
+        TurnRecord& r = render.record;
+        r.turn = virtual_clock.turns_started - 1;
+        r.clock_ms = ms;
+        r.position_ms = ms;
+        r.glyph_count = 0;
+        r.glyphs_dropped = 0;
+    }
+    return ms;
+}
+
+bool open_named(OutputFile& out, const std::string& path, std::string& error) {
+    return path.empty() || open_output(out, path, error);
+}
+
+bool commit_named(OutputFile& out, std::string& error) {
+    return out.file == nullptr || commit_output(out, error);
+}
+
+}  // namespace
+
+int render_show(const RenderOptions& options) {
+    render.options = &options;
+
+    // The music first: a file that cannot be loaded ends the run before any
+    // output exists.
+    use_offline_music();
+    if (options.silent) use_offline_silence(music_length_ms);
+    music_path = options.music_path.c_str();
+    start_music();
+    if (music_player.length_ms != music_length_ms) {
+        std::fprintf(
+            stderr,
+            "starglow-render: %s is %u ms long; the show needs exactly %u ms and renders nothing "
+            "with any other length\n",
+            options.music_path.c_str(), music_player.length_ms, music_length_ms);
+        stop_music();
+        return 1;
+    }
+
+    std::string error;
+    if (!open_named(render.wire, options.wire_path, error) ||
+        !open_named(render.turns, options.turns_path, error)) {
+        std::fprintf(stderr, "starglow-render: cannot write %s\n", error.c_str());
+        abandon_output(render.wire);
+        abandon_output(render.turns);
+        stop_music();
+        return 1;
+    }
+
+    start_progress(render.progress, options.progress, show_end_position_ms);
+    reset_virtual_clock(options.step_ms);
+    attach_display_sink(render_sink_write, nullptr);
+    loop_state.clock = render_clock;
+    loop_state.console = nullptr;
+    prepare_screen();
+    build_timeline(show_timeline);
+    mark_t0();
+    run_frame_loop();
+    finish_progress(render.progress);
+    stop_music();
+
+    if (!commit_named(render.wire, error) || !commit_named(render.turns, error)) {
+        std::fprintf(stderr, "starglow-render: cannot write %s\n", error.c_str());
+        abandon_output(render.wire);
+        abandon_output(render.turns);
+        return 1;
+    }
+    return 0;
+}
