@@ -68,12 +68,14 @@ constexpr char four_row_scrollers_text_3[] =
 // clang-format on
 
 // Printable ASCII of the given length: the lead blanks, prose that starts
-// and ends with a visible character, its final punctuation, one blank.
+// with a visible character and ends with its final punctuation, one blank.
 template <int N>
 constexpr bool four_row_scrollers_well_shaped(const char (&text)[N], int length) {
     if (N - 1 != length || text[N - 1] != '\0') return false;
     for (int i = 0; i < length; ++i) {
         if (text[i] < ' ' || text[i] > '~') return false;
+        // Common character ROMs put other symbols at these two codes.
+        if (text[i] == '\\' || text[i] == '~') return false;
         if (i < four_row_scrollers_lead_blanks && text[i] != ' ') return false;
     }
     const char last_mark = text[length - 2];
