@@ -1,4 +1,6 @@
-// Timeline row 10: the still picture between the scrollers and the cube.
+// Timeline row 10: a still picture between the four-row scrollers and the
+// cube, the block letters HD over the word "ready", drawn with the big
+// font's glyphs. Enters and leaves with the column wipes.
 #pragma once
 
 #include <cstdint>

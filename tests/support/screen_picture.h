@@ -1,0 +1,45 @@
+// Screens as readable pictures for tests: four rows of 20 characters joined
+// by newlines, '.' for a blank, a digit for glyph codes 0 to 7, any other
+// code as its own character ('?' where it has none). A failing comparison
+// then prints the two frames row under row.
+#pragma once
+
+#include <initializer_list>
+#include <string>
+
+#include "display/screen.h"
+
+inline char screen_picture_char(uint8_t code) {
+    if (code == blank_code) return '.';
+    if (code < glyph_count) return static_cast<char>('0' + code);
+    if (code > ' ' && code <= '~') return static_cast<char>(code);
+    return '?';
+}
+
+inline std::string screen_picture(const Screen& screen) {
+    std::string picture;
+    for (int r = 0; r < screen_rows; ++r) {
+        if (r > 0) picture += '\n';
+        for (int c = 0; c < screen_columns; ++c)
+            picture += screen_picture_char(screen.cells[cell_index(r, c)]);
+    }
+    return picture;
+}
+
+// The expected picture from its rows, written one string a row.
+inline std::string frame(std::initializer_list<const char*> rows) {
+    std::string picture;
+    for (const char* row : rows) {
+        if (!picture.empty()) picture += '\n';
+        picture += row;
+    }
+    return picture;
+}
+
+// A screen whose every cell holds `code`: what a scene finds left over
+// from the frame before.
+inline Screen screen_filled(uint8_t code) {
+    Screen screen;
+    fill_screen(screen, code);
+    return screen;
+}
