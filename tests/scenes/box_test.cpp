@@ -1,5 +1,5 @@
 // The box: its sides, the codes of its cells, the seven glyphs rebuilt every
-// frame (sent as 3, 0, 1, 2, 4, 5, 6, 7), the frame whose bottom lies below
+// drawn (sent as 3, 0, 1, 2, 4, 5, 6, 7), the drawn whose bottom lies below
 // the display, and the wipes.
 #include <gtest/gtest.h>
 
@@ -36,17 +36,17 @@ Bytes glyph_wire(const BoxGlyphs& g) {
 }
 
 struct Frame {
-    ScreenPicture picture;
+    std::string picture;
     CaptureSink capture;
 };
 
-void draw(int32_t t, Frame& frame) {
-    frame.capture.clear();
-    attach_capture(frame.capture);
+void draw(int32_t t, Frame& drawn) {
+    drawn.capture.clear();
+    attach_capture(drawn.capture);
     Screen screen;
     std::memset(screen.cells, 'x', sizeof screen.cells);  // the previous scene's leftovers
     box_update(t, screen);
-    frame.picture = screen_picture(screen);
+    drawn.picture = screen_picture(screen);
 }
 
 void expect_sides(int32_t t, int32_t left, int32_t right, int32_t top, int32_t bottom) {
@@ -73,29 +73,29 @@ TEST(Box, InitDefinesTheFullBlockAsCodeThree) {
 }
 
 TEST(Box, AtZeroEveryOffsetIsZeroAndTheEntryWipeHidesAll) {
-    Frame frame;
-    draw(0, frame);
-    EXPECT_EQ(frame.picture, blank_picture);
-    ASSERT_EQ(frame.capture.writes.size(), 8u);
+    Frame drawn;
+    draw(0, drawn);
+    EXPECT_EQ(drawn.picture, blank_frame);
+    ASSERT_EQ(drawn.capture.writes.size(), 8u);
     const GlyphRows blank = eight_times(0);
     EXPECT_TRUE(
-        wire_equal(frame.capture.stream(),
+        wire_equal(drawn.capture.stream(),
                    glyph_wire({eight_times(full), eight_times(full), eight_times(0x10), blank,
                                eight_times(full), eight_times(full), eight_times(0x10), blank})));
 }
 
 TEST(Box, FrameAtOneSecond) {
     // L 44, R 94, T 2, B 26: cells 8 to 18, rows 0 to 3; lx 4, rx 4, ty 2, by 2.
-    Frame frame;
-    draw(1000, frame);
-    EXPECT_EQ(frame.picture, (ScreenPicture{
+    Frame drawn;
+    draw(1000, drawn);
+    EXPECT_EQ(drawn.picture, frame({
                                  "........04444444441.",
                                  "........53333333336.",
                                  "........53333333336.",
                                  "........27777777777.",
                              }));
     EXPECT_TRUE(
-        wire_equal(frame.capture.stream(), glyph_wire({
+        wire_equal(drawn.capture.stream(), glyph_wire({
                                                eight_times(full),
                                                {0x00, 0x00, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01},
                                                {0x00, 0x00, 0x1F, 0x1F, 0x1F, 0x1F, 0x1F, 0x1F},
@@ -109,16 +109,16 @@ TEST(Box, FrameAtOneSecond) {
 
 TEST(Box, FrameAtTwoAndAHalfSeconds) {
     // L 32, R 57, T 3, B 18: cells 6 to 11, rows 0 to 2; lx 2, rx 2, ty 3, by 2.
-    Frame frame;
-    draw(2500, frame);
-    EXPECT_EQ(frame.picture, (ScreenPicture{
+    Frame drawn;
+    draw(2500, drawn);
+    EXPECT_EQ(drawn.picture, frame({
                                  "......044441........",
                                  "......533336........",
                                  "......277777........",
                                  "....................",
                              }));
     EXPECT_TRUE(
-        wire_equal(frame.capture.stream(), glyph_wire({
+        wire_equal(drawn.capture.stream(), glyph_wire({
                                                eight_times(full),
                                                {0x00, 0x00, 0x00, 0x07, 0x07, 0x07, 0x07, 0x07},
                                                {0x00, 0x00, 0x00, 0x1C, 0x1C, 0x1C, 0x1C, 0x1C},
@@ -140,7 +140,7 @@ TEST(Box, BottomBelowTheDisplayWritesNothingOutsideTheScreen) {
     std::memset(guarded.guard, guard_byte, sizeof guarded.guard);
     box_update(4948, guarded.screen);
     EXPECT_TRUE(guard_intact(guarded));
-    EXPECT_EQ(screen_picture(guarded.screen), (ScreenPicture{
+    EXPECT_EQ(screen_picture(guarded.screen), frame({
                                                   "....................",
                                                   "......04444444444441",
                                                   "......53333333333336",
@@ -161,7 +161,7 @@ TEST(Box, BottomBelowTheDisplayWritesNothingOutsideTheScreen) {
 
 // Over the whole scene: the sides stay in their ranges with a cell column
 // between them, the bottom-right corner is always code 7, eight glyphs go
-// out every frame, and nothing lands outside the Screen.
+// out every drawn, and nothing lands outside the Screen.
 TEST(Box, EveryFrameOfTheScene) {
     CaptureSink capture;
     attach_capture(capture);
@@ -186,26 +186,26 @@ TEST(Box, EveryFrameOfTheScene) {
 TEST(Box, ExitWipeFromEightAndAHalfSeconds) {
     // At 8500 the box stands whole; each 16 ms after, one more column from
     // the right is covered, until all are at 8805.
-    Frame frame;
-    draw(box_out_start_ms, frame);
+    Frame drawn;
+    draw(box_out_start_ms, drawn);
     const BoxSides s = box_sides(box_out_start_ms);
-    EXPECT_NE(frame.picture[s.top / 8][s.right / 5], '.');
+    EXPECT_NE(picture_cell(drawn.picture, s.top / 8, s.right / 5), '.');
     for (int32_t t = box_out_start_ms + 1; t < box_out_start_ms + 305; t += 5) {
-        draw(t, frame);
+        draw(t, drawn);
         const int covered_from = (box_out_start_ms + 320 - t) / 16;
         const BoxSides now = box_sides(t);
         const int rt = now.top / 8;
         for (int c = 0; c < screen_columns; ++c) {
             const bool boxed = c >= now.left / 5 && c <= now.right / 5;
-            EXPECT_EQ(frame.picture[rt][c] != '.', boxed && c < covered_from)
+            EXPECT_EQ(picture_cell(drawn.picture, rt, c) != '.', boxed && c < covered_from)
                 << "t = " << t << ", column " << c;
         }
     }
-    draw(box_out_start_ms + 305, frame);
-    EXPECT_EQ(frame.picture, blank_picture);
-    draw(9000, frame);
-    EXPECT_EQ(frame.picture, blank_picture);
-    EXPECT_EQ(frame.capture.writes.size(), 8u);
+    draw(box_out_start_ms + 305, drawn);
+    EXPECT_EQ(drawn.picture, blank_frame);
+    draw(9000, drawn);
+    EXPECT_EQ(drawn.picture, blank_frame);
+    EXPECT_EQ(drawn.capture.writes.size(), 8u);
 }
 
 }  // namespace

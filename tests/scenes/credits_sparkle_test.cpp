@@ -16,23 +16,24 @@ namespace {
 
 struct Frame {
     Screen screen;
-    ScreenPicture picture;
+    std::string picture;
     CaptureSink capture;
 };
 
-void draw(int32_t t, Frame& frame) {
-    frame.capture.clear();
-    attach_capture(frame.capture);
-    std::memset(frame.screen.cells, 'x', sizeof frame.screen.cells);
-    credits_sparkle_update(t, frame.screen);
-    frame.picture = screen_picture(frame.screen);
+void draw(int32_t t, Frame& drawn) {
+    drawn.capture.clear();
+    attach_capture(drawn.capture);
+    std::memset(drawn.screen.cells, 'x', sizeof drawn.screen.cells);
+    credits_sparkle_update(t, drawn.screen);
+    drawn.picture = screen_picture(drawn.screen);
 }
 
 // Rows 1 and 2, columns 0 to 9: where the credits stand.
 std::string credit_cells(int32_t t) {
-    Frame frame;
-    draw(t, frame);
-    return frame.picture[1].substr(0, 10) + "|" + frame.picture[2].substr(0, 10);
+    Frame drawn;
+    draw(t, drawn);
+    return picture_row(drawn.picture, 1).substr(0, 10) + "|" +
+           picture_row(drawn.picture, 2).substr(0, 10);
 }
 
 TEST(CreditsSparkle, SlotsAreTakenInOrderOfFirstHit) {
@@ -84,18 +85,18 @@ TEST(CreditsSparkle, PointsOffTheDisplayAreDropped) {
 TEST(CreditsSparkle, TheHeadOfTheTrailAtZero) {
     for (unsigned seed : {1u, 2u, 12345u}) {
         std::srand(seed);
-        Frame frame;
-        draw(0, frame);
-        ASSERT_GE(frame.capture.writes.size(), 2u) << "seed " << seed;
-        const Bytes& glyph0 = frame.capture.writes[0];
-        const Bytes& glyph1 = frame.capture.writes[1];
+        Frame drawn;
+        draw(0, drawn);
+        ASSERT_GE(drawn.capture.writes.size(), 2u) << "seed " << seed;
+        const Bytes& glyph0 = drawn.capture.writes[0];
+        const Bytes& glyph1 = drawn.capture.writes[1];
         EXPECT_EQ(glyph0[2], 0);
         EXPECT_EQ(glyph0[3 + 0] & 0x01, 0x01) << "seed " << seed;
         EXPECT_EQ(glyph1[2], 1);
         EXPECT_EQ(glyph1[3 + 6] & 0x02, 0x02) << "seed " << seed;
         EXPECT_EQ(glyph1[3 + 7] & 0x02, 0x02) << "seed " << seed;
-        EXPECT_EQ(frame.picture[2][19], '0');
-        EXPECT_EQ(frame.picture[1][19], '1');
+        EXPECT_EQ(picture_cell(drawn.picture, 2, 19), '0');
+        EXPECT_EQ(picture_cell(drawn.picture, 1, 19), '1');
     }
 }
 
@@ -103,11 +104,11 @@ TEST(CreditsSparkle, TheHeadOfTheTrailAtZero) {
 // per used slot, codes 0 to n - 1 in order, each code in exactly one cell of
 // columns 10 to 19, each glyph with something lit; nothing else but blanks
 // and credit letters.
-void expect_consistent(int32_t t, const Frame& frame) {
-    const size_t used = frame.capture.writes.size();
+void expect_consistent(int32_t t, const Frame& drawn) {
+    const size_t used = drawn.capture.writes.size();
     ASSERT_LE(used, 8u) << "t = " << t;
     for (size_t k = 0; k < used; ++k) {
-        const Bytes& write = frame.capture.writes[k];
+        const Bytes& write = drawn.capture.writes[k];
         ASSERT_EQ(write.size(), 11u);
         ASSERT_EQ(write[2], k) << "t = " << t;
         uint8_t any = 0;
@@ -120,7 +121,7 @@ void expect_consistent(int32_t t, const Frame& frame) {
     size_t codes = 0;
     for (int r = 0; r < screen_rows; ++r) {
         for (int c = 0; c < screen_columns; ++c) {
-            const uint8_t code = frame.screen.cells[cell_index(r, c)];
+            const uint8_t code = drawn.screen.cells[cell_index(r, c)];
             if (code < 8) {
                 ASSERT_GE(c, 10) << "t = " << t;
                 ASSERT_LT(code, used) << "t = " << t;
@@ -135,10 +136,10 @@ void expect_consistent(int32_t t, const Frame& frame) {
 
 TEST(CreditsSparkle, EveryFrameOfTheSceneAgreesWithItsGlyphs) {
     std::srand(1);
-    Frame frame;
+    Frame drawn;
     for (int32_t t = 0; t <= 23500; t += 13) {
-        draw(t, frame);
-        expect_consistent(t, frame);
+        draw(t, drawn);
+        expect_consistent(t, drawn);
     }
 }
 

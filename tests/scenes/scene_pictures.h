@@ -1,36 +1,17 @@
-// Pictures for scene tests: a Screen as four strings of twenty characters
-// ('.' blank, '0'-'7' glyph codes, other codes as themselves), glyph rows
-// from five-pixel pictures, and the glyph command that goes on the wire.
+// Glyphs for scene tests: rows from five-pixel pictures, the glyph command
+// that goes on the wire, and a Screen with a guard after it. Screens as
+// pictures are in support/screen_picture.h.
 #pragma once
 
 #include <array>
 #include <cstdint>
-#include <string>
-#include <vector>
 
 #include "display/commands.h"
 #include "display/screen.h"
 #include "support/capture_sink.h"
+#include "support/screen_picture.h"
 
-using ScreenPicture = std::vector<std::string>;
 using GlyphRows = std::array<uint8_t, glyph_rows>;
-
-inline ScreenPicture screen_picture(const Screen& screen) {
-    ScreenPicture picture;
-    for (int r = 0; r < screen_rows; ++r) {
-        std::string row;
-        for (int c = 0; c < screen_columns; ++c) {
-            const uint8_t code = screen.cells[cell_index(r, c)];
-            row += code == blank_code ? '.'
-                   : code < 8         ? static_cast<char>('0' + code)
-                                      : static_cast<char>(code);
-        }
-        picture.push_back(row);
-    }
-    return picture;
-}
-
-inline const ScreenPicture blank_picture(screen_rows, std::string(screen_columns, '.'));
 
 // "#.#.#" -> 0x15: '#' lit, anything else dark, leftmost pixel first.
 inline uint8_t pixel_row(const char* pixels) {

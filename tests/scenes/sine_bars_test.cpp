@@ -1,4 +1,4 @@
-// The sine bars: the fixed codes, the eight glyphs sent on every frame, the
+// The sine bars: the fixed codes, the eight glyphs sent on every drawn, the
 // bars' places at the worked times (the wide one wrapping round the strip),
 // and the wipes.
 #include <gtest/gtest.h>
@@ -13,7 +13,7 @@
 
 namespace {
 
-const ScreenPicture strip_picture(screen_rows, "01234567012345670123");
+const std::string strip_picture = frame_of_rows("01234567012345670123");
 
 // A glyph of eight equal rows for each of codes 0 to 7, as pixel pictures.
 Bytes glyph_wire(const char* const (&pictures)[8]) {
@@ -26,17 +26,17 @@ Bytes glyph_wire(const char* const (&pictures)[8]) {
 }
 
 struct Frame {
-    ScreenPicture picture;
+    std::string picture;
     CaptureSink capture;
 };
 
-void draw(int32_t t, Frame& frame) {
-    frame.capture.clear();
-    attach_capture(frame.capture);
+void draw(int32_t t, Frame& drawn) {
+    drawn.capture.clear();
+    attach_capture(drawn.capture);
     Screen screen;
     std::memset(screen.cells, 'x', sizeof screen.cells);
     sine_bars_update(t, screen);
-    frame.picture = screen_picture(screen);
+    drawn.picture = screen_picture(screen);
 }
 
 TEST(SineBars, AtZero) {
@@ -44,11 +44,11 @@ TEST(SineBars, AtZero) {
     EXPECT_NEAR(place.d, 531.146, 0.001);
     EXPECT_EQ(place.a, 531);  // strip 11 to 15
     EXPECT_EQ(place.b, 265);  // strip 25, 26, 5, 6
-    Frame frame;
-    draw(0, frame);
-    EXPECT_EQ(frame.picture, blank_picture);  // the entry wipe hides the strip
-    ASSERT_EQ(frame.capture.writes.size(), 8u);
-    EXPECT_TRUE(wire_equal(frame.capture.stream(), glyph_wire({
+    Frame drawn;
+    draw(0, drawn);
+    EXPECT_EQ(drawn.picture, blank_frame);  // the entry wipe hides the strip
+    ASSERT_EQ(drawn.capture.writes.size(), 8u);
+    EXPECT_TRUE(wire_equal(drawn.capture.stream(), glyph_wire({
                                                        ".....",
                                                        "##...",
                                                        ".####",
@@ -65,10 +65,10 @@ TEST(SineBars, AtOneSecondTheWideBarWrapsRoundTheStrip) {
     EXPECT_NEAR(place.d, 517.907, 0.001);
     EXPECT_EQ(place.a, 517);  // strip 37, 38, 39, 0, 1
     EXPECT_EQ(place.b, 258);  // strip 18, 19, 38, 39
-    Frame frame;
-    draw(1000, frame);
-    EXPECT_EQ(frame.picture, strip_picture);
-    EXPECT_TRUE(wire_equal(frame.capture.stream(), glyph_wire({
+    Frame drawn;
+    draw(1000, drawn);
+    EXPECT_EQ(drawn.picture, strip_picture);
+    EXPECT_TRUE(wire_equal(drawn.capture.stream(), glyph_wire({
                                                        "##...",
                                                        ".....",
                                                        ".....",
@@ -80,18 +80,18 @@ TEST(SineBars, AtOneSecondTheWideBarWrapsRoundTheStrip) {
                                                    })));
 }
 
-// Every frame of the scene: the same codes, all eight glyphs sent (blank
+// Every drawn of the scene: the same codes, all eight glyphs sent (blank
 // ones too), each with eight equal rows, lighting the five pixels of the
 // wide bar and the four of the narrow ones, some shared where they overlap.
 TEST(SineBars, EveryFrameSendsAllEightGlyphs) {
-    Frame frame;
+    Frame drawn;
     for (int32_t t = 320; t <= sine_bars_out_start_ms; t += 3) {
-        draw(t, frame);
-        ASSERT_EQ(frame.picture, strip_picture) << "t = " << t;
-        ASSERT_EQ(frame.capture.writes.size(), 8u) << "t = " << t;
+        draw(t, drawn);
+        ASSERT_EQ(drawn.picture, strip_picture) << "t = " << t;
+        ASSERT_EQ(drawn.capture.writes.size(), 8u) << "t = " << t;
         int lit = 0;
         for (int code = 0; code < glyph_count; ++code) {
-            const Bytes& write = frame.capture.writes[code];
+            const Bytes& write = drawn.capture.writes[code];
             ASSERT_EQ(write.size(), 11u);
             ASSERT_EQ(write[2], code);
             for (int row = 1; row < glyph_rows; ++row) ASSERT_EQ(write[3 + row], write[3]);
@@ -106,22 +106,22 @@ TEST(SineBars, EveryFrameSendsAllEightGlyphs) {
 }
 
 TEST(SineBars, EntryAndExitWipes) {
-    Frame frame;
-    draw(16, frame);
-    EXPECT_EQ(frame.picture, ScreenPicture(4, "...................3"));
-    draw(304, frame);
-    EXPECT_EQ(frame.picture, ScreenPicture(4, ".1234567012345670123"));
-    draw(305, frame);
-    EXPECT_EQ(frame.picture, strip_picture);
-    draw(7000, frame);
-    EXPECT_EQ(frame.picture, strip_picture);
-    draw(7001, frame);
-    EXPECT_EQ(frame.picture, ScreenPicture(4, "0123456701234567012."));
-    draw(7017, frame);
-    EXPECT_EQ(frame.picture, ScreenPicture(4, "012345670123456701.."));
-    draw(7305, frame);
-    EXPECT_EQ(frame.picture, blank_picture);
-    EXPECT_EQ(frame.capture.writes.size(), 8u);  // still sent while hidden
+    Frame drawn;
+    draw(16, drawn);
+    EXPECT_EQ(drawn.picture, frame_of_rows("...................3"));
+    draw(304, drawn);
+    EXPECT_EQ(drawn.picture, frame_of_rows(".1234567012345670123"));
+    draw(305, drawn);
+    EXPECT_EQ(drawn.picture, strip_picture);
+    draw(7000, drawn);
+    EXPECT_EQ(drawn.picture, strip_picture);
+    draw(7001, drawn);
+    EXPECT_EQ(drawn.picture, frame_of_rows("0123456701234567012."));
+    draw(7017, drawn);
+    EXPECT_EQ(drawn.picture, frame_of_rows("012345670123456701.."));
+    draw(7305, drawn);
+    EXPECT_EQ(drawn.picture, blank_frame);
+    EXPECT_EQ(drawn.capture.writes.size(), 8u);  // still sent while hidden
 }
 
 }  // namespace

@@ -18,7 +18,7 @@ std::vector<int> columns_at(int32_t t) {
     return std::vector<int>(columns, columns + screen_columns);
 }
 
-ScreenPicture draw(int32_t t) {
+std::string draw(int32_t t) {
     Screen screen;
     std::memset(screen.cells, 'x', sizeof screen.cells);
     wave_pattern_update(t, screen);
@@ -64,19 +64,19 @@ TEST(WavePattern, MapsEachPairOfHalvesToItsCode) {
     Screen screen;
     std::memset(screen.cells, 'x', sizeof screen.cells);
     map_two_sub_rows(grid, screen);
-    EXPECT_EQ(screen_picture(screen), ScreenPicture(4, "x27103645xxxxxxxxxxx"));
+    EXPECT_EQ(screen_picture(screen), frame_of_rows("x27103645xxxxxxxxxxx"));
 }
 
 TEST(WavePattern, ColumnsAtZero) {
     EXPECT_EQ(columns_at(0),
               (std::vector<int>{4, 4, 4, 4, 4, 5, 5, 5, 5, 5, 6, 6, 6, 6, 6, 7, 7, 7, 7, 7}));
-    EXPECT_EQ(draw(0), blank_picture);  // the entry wipe hides it all
+    EXPECT_EQ(draw(0), blank_frame);  // the entry wipe hides it all
 }
 
 TEST(WavePattern, ColumnsAndPictureAt320) {
     EXPECT_EQ(columns_at(320),
               (std::vector<int>{2, 2, 2, 3, 3, 4, 4, 4, 5, 5, 5, 6, 6, 6, 7, 7, 7, 8, 8, 9}));
-    EXPECT_EQ(draw(320), (ScreenPicture{
+    EXPECT_EQ(draw(320), frame({
                              "00022...777555555557",
                              "00033555555555555554",
                              "55555555555555444000",
@@ -87,7 +87,7 @@ TEST(WavePattern, ColumnsAndPictureAt320) {
 TEST(WavePattern, NegativeScaleMirrorsAndWrapsAt5000) {
     EXPECT_EQ(columns_at(5000), (std::vector<int>{1,  0,  0, 0, 0, 11, 11, 11, 10, 10,
                                                   10, 10, 9, 9, 9, 8,  8,  8,  8,  7}));
-    EXPECT_EQ(draw(5000), (ScreenPicture{
+    EXPECT_EQ(draw(5000), frame({
                               "00000222....77755555",
                               "00000000000044455555",
                               "30000000000000000004",
@@ -113,14 +113,17 @@ TEST(WavePattern, ExitWipeFrom13500) {
     // Every pattern column has at least one half lit in three display rows,
     // so column 19 shows something until the wipe covers it.
     int shown = 0;
-    for (const std::string& row : draw(13500)) {
+    const std::string whole = draw(13500);
+    const std::string covered = draw(13501);
+    for (int r = 0; r < screen_rows; ++r) {
+        const std::string row = picture_row(whole, r);
         EXPECT_EQ(row.find('x'), std::string::npos);  // every cell redrawn
         shown += row.back() != '.';
+        EXPECT_EQ(picture_row(covered, r).back(), '.');
     }
     EXPECT_GE(shown, 3);
-    for (const std::string& row : draw(13501)) EXPECT_EQ(row.back(), '.');
-    EXPECT_EQ(draw(13805), blank_picture);
-    EXPECT_EQ(draw(14499), blank_picture);
+    EXPECT_EQ(draw(13805), blank_frame);
+    EXPECT_EQ(draw(14499), blank_frame);
 }
 
 }  // namespace

@@ -36,6 +36,22 @@ inline std::string frame(std::initializer_list<const char*> rows) {
     return picture;
 }
 
+// Row r of a picture, and the character of one cell.
+inline std::string picture_row(const std::string& picture, int r) {
+    return picture.substr(static_cast<size_t>(r) * (screen_columns + 1), screen_columns);
+}
+inline char picture_cell(const std::string& picture, int r, int c) {
+    return picture_row(picture, r)[c];
+}
+
+// Four equal rows.
+inline std::string frame_of_rows(const char* row) {
+    return frame({row, row, row, row});
+}
+
+// The all-blank picture.
+inline const std::string blank_frame = frame_of_rows("....................");
+
 // A screen whose every cell holds `code`: what a scene finds left over
 // from the frame before.
 inline Screen screen_filled(uint8_t code) {
