@@ -1,6 +1,7 @@
 #include "render/render_show.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "audio/music_player.h"
@@ -132,6 +133,10 @@ int render_show(const RenderOptions& options) {
         return 1;
     }
 
+    // The show never seeds the C library's generator, so every process
+    // starts it as srand(1) would; doing that here gives each render in one
+    // process the same sequence a fresh starglow has.
+    std::srand(1);
     start_progress(render.progress, options.progress, show_end_position_ms);
     reset_virtual_clock(options.step_ms);
     attach_display_sink(render_sink_write, nullptr);

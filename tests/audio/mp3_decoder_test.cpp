@@ -8,7 +8,7 @@
 #include <string>
 
 #include "audio/mp3_decoder.h"
-#include "music_fixtures.h"
+#include "support/music_fixtures.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "audio/music_calls.h"
 #include "audio/music_test_hooks.h"
 #include "audio/offline_music.h"
-#include "music_fixtures.h"
+#include "support/music_fixtures.h"
 
 namespace {
 

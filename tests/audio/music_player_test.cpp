@@ -10,7 +10,7 @@
 
 #include "audio/music_player.h"
 #include "audio/music_test_hooks.h"
-#include "music_fixtures.h"
+#include "support/music_fixtures.h"
 
 namespace {
 

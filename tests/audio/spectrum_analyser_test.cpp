@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "audio/spectrum_analyser.h"
-#include "music_fixtures.h"
+#include "support/music_fixtures.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "music_fixture.h"
 #include "run_program.h"
+#include "support/music_fixtures.h"
 
 namespace {
 
@@ -101,7 +101,7 @@ TEST_F(StarglowProgram, MissingDeviceSaysSoAndExits255) {
 }
 
 TEST_F(StarglowProgram, ConfiguresTheLineAndKeepsWhatItDoesNotOwn) {
-    place_music(silent_music(203154), directory);
+    place_music(cached_silent_music(203154), directory);
     pty = open_pty();
     // Settings the show must leave alone: odd parity, two stop bits, our
     // own flow-control characters.
@@ -141,7 +141,7 @@ TEST_F(StarglowProgram, ConfiguresTheLineAndKeepsWhatItDoesNotOwn) {
 }
 
 TEST_F(StarglowProgram, WritesStartUpClearBarGlyphsThenWholeFrames) {
-    place_music(silent_music(203154), directory);
+    place_music(cached_silent_music(203154), directory);
     Child child = start_on_pty();
     const size_t glyph_bytes = 8 * 11;
     const size_t frames = 20;
@@ -183,7 +183,7 @@ TEST_F(StarglowProgram, WritesStartUpClearBarGlyphsThenWholeFrames) {
 }
 
 TEST_F(StarglowProgram, ShowRunsOnWhenTheDisplaySideHangsUp) {
-    place_music(silent_music(203154), directory);
+    place_music(cached_silent_music(203154), directory);
     Child child = start_on_pty();
     Wire wire;
     read_pty(pty, wire, 2000, 10000);
@@ -201,7 +201,7 @@ TEST_F(StarglowProgram, ShowRunsOnWhenTheDisplaySideHangsUp) {
 
 TEST_F(StarglowProgram, MusicOfAnyOtherLengthInitialisesThenEndsQuietly) {
     for (uint32_t length : {203153u, 203155u}) {
-        place_music(silent_music(length), directory);
+        place_music(cached_silent_music(length), directory);
         Child child = start_on_pty();
         Wire wire;
         EXPECT_EQ(finish_child(child, 20000), 0) << length << child.output << child.errors;

@@ -46,3 +46,11 @@ FileBytes damaged_middle(const FileBytes& good);
 // Bytes of 16-bit PCM that the mpg123 program decodes from `path`, or -1
 // if it cannot be run.
 long long mpg123_pcm_bytes(const std::string& path);
+
+// A silent stereo MP3 at the show's settings that decodes to exactly
+// `length_ms`, kept in the build's fixture folder (made once, shared by
+// every test program and run) for tests of whole programs.
+std::string cached_silent_music(uint32_t length_ms);
+
+// Copies `source` into `directory` as the show's music file.
+void place_music(const std::string& source, const std::string& directory);

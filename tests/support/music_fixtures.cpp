@@ -1,4 +1,4 @@
-#include "music_fixtures.h"
+#include "support/music_fixtures.h"
 
 #include <ftw.h>
 #include <gtest/gtest.h>
@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <numbers>
@@ -153,4 +154,26 @@ long long mpg123_pcm_bytes(const std::string& path) {
     if (std::fscanf(pipe, "%lld", &bytes) != 1) bytes = -1;
     pclose(pipe);
     return bytes;
+}
+
+std::string cached_silent_music(uint32_t length_ms) {
+    const std::string path =
+        std::string(STARGLOW_FIXTURE_CACHE) + "/silence_" + std::to_string(length_ms) + ".mp3";
+    if (std::filesystem::exists(path)) return path;
+    std::filesystem::create_directories(STARGLOW_FIXTURE_CACHE);
+    const Mp3Settings& s = mp3_show_settings;
+    const uint64_t frames = frames_for_ms(length_ms, s.rate);
+    const std::vector<int16_t> samples(frames * static_cast<uint64_t>(s.channels), 0);
+    char error[256] = "";
+    // Written under a temporary name and renamed: test programs running at
+    // the same time may make the same file.
+    EXPECT_TRUE(
+        encode_mp3(path.c_str(), samples.data(), frames, s, nullptr, nullptr, error, sizeof error))
+        << error;
+    return path;
+}
+
+void place_music(const std::string& source, const std::string& directory) {
+    std::filesystem::copy_file(source, directory + "/starglow.mp3",
+                               std::filesystem::copy_options::overwrite_existing);
 }
