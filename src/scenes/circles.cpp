@@ -78,7 +78,7 @@ void circles_draw(int32_t t, PixelGrid& grid) {
 
 void circles_corners(int32_t t, GridPoint corners[circles_stamp_count]) {
     // Angles, sines and cosines single precision; the products double.
-    const double tf = static_cast<float>(t);
+    const float tf = static_cast<float>(t);
     for (int s = 0; s < circles_stamp_count; ++s) {
         const CirclesPath& path = circles_paths[s];
         corners[s].x =

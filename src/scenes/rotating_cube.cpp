@@ -64,28 +64,29 @@ void rotating_cube_draw(int32_t t, PixelGrid& grid) {
 }
 
 void rotating_cube_project(int32_t t, GridPoint points[cube_vertex_count]) {
-    // Angles, sines, cosines and the coordinates are single precision; the
-    // arithmetic that forms each of them is double.
-    const double tf = static_cast<float>(t);
-    const double sa = sin_single(tf / rotating_cube_turn_x_ms);
-    const double ca = cos_single(tf / rotating_cube_turn_x_ms);
-    const double sb = sin_single(tf / rotating_cube_turn_y_ms);
-    const double cb = cos_single(tf / rotating_cube_turn_y_ms);
+    // Angles, sines, cosines and coordinates are single precision; every
+    // product and sum between them is widened to double first (in single
+    // precision the points would move).
+    const float tf = static_cast<float>(t);
+    const float sa = sin_single(tf / rotating_cube_turn_x_ms);
+    const float ca = cos_single(tf / rotating_cube_turn_x_ms);
+    const float sb = sin_single(tf / rotating_cube_turn_y_ms);
+    const float cb = cos_single(tf / rotating_cube_turn_y_ms);
     const double wx = rotating_cube_wobble_x * cos_single(tf / rotating_cube_wobble_x_ms);
     const double wy = rotating_cube_wobble_y * sin_single(tf / rotating_cube_wobble_y_ms);
     for (int v = 0; v < cube_vertex_count; ++v) {
         const CubeVertex& vertex = cube_vertices[v];
-        const double x =
+        const float x =
             static_cast<float>(rotating_cube_scale * vertex.x + rotating_cube_offset_x + wx);
-        const double y =
+        const float y =
             static_cast<float>(rotating_cube_scale * vertex.y + rotating_cube_offset_y + wy);
-        const double z = static_cast<float>(rotating_cube_scale * vertex.z);
+        const float z = static_cast<float>(rotating_cube_scale * vertex.z);
         // Turn about the x axis by A, then about the y axis by B.
-        const double y1 = static_cast<float>(y * ca + z * sa);
-        const double z1 = static_cast<float>(z * ca - y * sa);
-        const double x2 = static_cast<float>(x * cb + z1 * sb);
-        const double z2 = static_cast<float>(z1 * cb - x * sb);
-        const double depth = z2 - rotating_cube_eye_distance;
+        const float y1 = static_cast<float>(double{y} * ca + double{z} * sa);
+        const float z1 = static_cast<float>(double{z} * ca - double{y} * sa);
+        const float x2 = static_cast<float>(double{x} * cb + double{z1} * sb);
+        const float z2 = static_cast<float>(double{z1} * cb - double{x} * sb);
+        const double depth = double{z2} - rotating_cube_eye_distance;
         points[v].x = truncate_to_int(rotating_cube_focal_x * x2 / depth) + rotating_cube_centre_x;
         points[v].y = truncate_to_int(rotating_cube_focal_y * y1 / depth) + rotating_cube_centre_y;
     }
