@@ -1,6 +1,6 @@
-// Pixel grids and screens as text pictures, one line a row, so that a
-// failing comparison shows where two frames differ; and the upload that
-// every scene drawing on a grid starts with.
+// Pixel grids as text pictures, one line a row, so that a failing
+// comparison shows where two grids differ (screens: screen_picture.h); and
+// the upload that every scene drawing on a grid starts with.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,6 +11,7 @@
 #include "display/screen.h"
 #include "fx/four_sub_rows.h"
 #include "support/capture_sink.h"
+#include "support/screen_picture.h"
 
 // '#' lit, '.' dark; every row ends in '\n'.
 inline std::string grid_picture(const PixelGrid& grid) {
@@ -34,22 +35,6 @@ inline PixelGrid grid_from_picture(const std::string& picture) {
     }
     EXPECT_EQ(at, grid_pixels) << "a grid picture has 16 rows of 20";
     return grid;
-}
-
-// '.' blank, '0'-'7' a glyph code, any other code as its character; every
-// row ends in '\n'.
-inline std::string screen_picture(const Screen& screen) {
-    std::string picture;
-    for (int r = 0; r < screen_rows; ++r) {
-        for (int c = 0; c < screen_columns; ++c) {
-            const uint8_t code = screen.cells[cell_index(r, c)];
-            picture += code == blank_code   ? '.'
-                       : code < glyph_count ? static_cast<char>('0' + code)
-                                            : static_cast<char>(code);
-        }
-        picture += '\n';
-    }
-    return picture;
 }
 
 // The eight glyph definitions of the sub-row bands, as they go on the wire:

@@ -1,5 +1,5 @@
-// Screens as readable pictures for tests: four rows of 20 characters joined
-// by newlines, '.' for a blank, a digit for glyph codes 0 to 7, any other
+// Screens as readable pictures for tests: four rows of 20 characters, each
+// ending in a newline, '.' for a blank, a digit for glyph codes 0 to 7, any other
 // code as its own character ('?' where it has none). A failing comparison
 // then prints the two frames row under row.
 #pragma once
@@ -19,9 +19,9 @@ inline char screen_picture_char(uint8_t code) {
 inline std::string screen_picture(const Screen& screen) {
     std::string picture;
     for (int r = 0; r < screen_rows; ++r) {
-        if (r > 0) picture += '\n';
         for (int c = 0; c < screen_columns; ++c)
             picture += screen_picture_char(screen.cells[cell_index(r, c)]);
+        picture += '\n';
     }
     return picture;
 }
@@ -30,8 +30,8 @@ inline std::string screen_picture(const Screen& screen) {
 inline std::string frame(std::initializer_list<const char*> rows) {
     std::string picture;
     for (const char* row : rows) {
-        if (!picture.empty()) picture += '\n';
         picture += row;
+        picture += '\n';
     }
     return picture;
 }
