@@ -67,12 +67,7 @@ TEST(TitleLogo, InitUploadsTheTitleGlyphs) {
     CaptureSink capture;
     attach_capture(capture);
     title_logo_init();
-    ASSERT_EQ(capture.writes.size(), 8u);
-    for (int g = 0; g < 8; ++g) {
-        Bytes want = {cmd::prefix, cmd::define_glyph, static_cast<uint8_t>(g)};
-        for (uint8_t row : rows[g]) want.push_back(row);
-        EXPECT_TRUE(wire_equal(capture.writes[g], want)) << "glyph " << g;
-    }
+    EXPECT_TRUE(uploaded_glyph_set(capture, rows));
 }
 
 TEST(TitleLogo, EntersWithTheWipe) {

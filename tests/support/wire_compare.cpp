@@ -67,6 +67,20 @@ std::string describe_wire_offset(const Bytes& stream, size_t offset) {
     return ::testing::AssertionSuccess();
 }
 
+::testing::AssertionResult uploaded_glyph_set(const CaptureSink& capture,
+                                              const uint8_t rows[8][8]) {
+    if (capture.writes.size() != glyph_count)
+        return ::testing::AssertionFailure()
+               << capture.writes.size() << " writes, want one per glyph";
+    for (int g = 0; g < glyph_count; ++g) {
+        Bytes want = {0xFE, 0x4E, static_cast<uint8_t>(g)};
+        want.insert(want.end(), rows[g], rows[g] + glyph_rows);
+        ::testing::AssertionResult same = wire_equal(capture.writes[g], want);
+        if (!same) return same << " in the write of glyph " << g;
+    }
+    return ::testing::AssertionSuccess();
+}
+
 Bytes frame_packet(const uint8_t cells[80]) {
     Bytes packet;
     for (int row = 0; row < screen_rows; ++row) {
