@@ -107,9 +107,9 @@ bool compose_analyse(const Options& options, const int16_t* pcm, size_t frames) 
         pass = compose_report_bars(window, pcm, frames) && pass;
     }
     std::printf("loudness of each section (LUFS):\n");
-    for (int s = 0; s < score_section_count; ++s) {
+    for (int s = 0; s < score_window_count; ++s) {
         const int64_t from = score_frame_at(score_section_start_ms(s));
-        const int64_t to = s + 1 < score_section_count
+        const int64_t to = s + 1 < score_window_count
                                ? score_frame_at(score_section_start_ms(s + 1))
                                : score_frame_at(score_show_end_ms);
         if (to > static_cast<int64_t>(frames)) break;

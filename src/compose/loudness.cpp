@@ -22,7 +22,7 @@ struct BiquadState {
     double z1 = 0.0, z2 = 0.0;
 };
 
-inline double biquad_step(const Biquad& f, BiquadState& s, double in) {
+inline double loudness_biquad_step(const Biquad& f, BiquadState& s, double in) {
     const double out = f.b0 * in + s.z1;
     s.z1 = f.b1 * in - f.a1 * out + s.z2;
     s.z2 = f.b2 * in - f.a2 * out;
@@ -71,8 +71,8 @@ double integrated_loudness_lufs(const int16_t* pcm, size_t frames, int channels,
         for (size_t i = s * segment_frames; i < (s + 1) * segment_frames; ++i) {
             for (int c = 0; c < channels; ++c) {
                 const double x = pcm[i * channels + c] / 32768.0;
-                const double y =
-                    biquad_step(k.high_pass, high_pass[c], biquad_step(k.shelf, shelf[c], x));
+                const double y = loudness_biquad_step(k.high_pass, high_pass[c],
+                                                      loudness_biquad_step(k.shelf, shelf[c], x));
                 sum += y * y;
             }
         }

@@ -24,15 +24,13 @@ namespace {
 enum class Reading : uint8_t { hits, toms, degrees, chords, arp, notes };
 enum class Place : uint8_t { loop, once, ending };
 
+// A table of bars, made from the array itself so that rows need no count.
 struct Line {
+    template <int32_t N>
+    constexpr Line(const char* const (&table)[N]) : bars(table), count(N) {}
     const char* const* bars;
     int32_t count;
 };
-
-template <int32_t N>
-constexpr Line line(const char* const (&bars)[N]) {
-    return {bars, N};
-}
 
 struct Part {
     Voice voice;
@@ -43,20 +41,20 @@ struct Part {
     float level;
 };
 
+struct Parts {
+    template <int32_t N>
+    constexpr Parts(const Part (&table)[N]) : rows(table), count(N) {}
+    const Part* rows;
+    int32_t count;
+};
+
 struct Section {
     int32_t start_ms;
     const char* name;
     float level_db;  // the whole section's level against the others
     Line chords;
-    const Part* parts;
-    int32_t part_count;
+    Parts parts;
 };
-
-template <int32_t N>
-constexpr Section section(int32_t start_ms, const char* name, float level_db, Line chords,
-                          const Part (&parts)[N]) {
-    return {start_ms, name, level_db, chords, parts, N};
-}
 
 // ---- reading words and steps (also at compile time, to check the tables) -
 
@@ -194,59 +192,61 @@ constexpr Chord score_chord(const Word& w) {
 
 // ---- the score ------------------------------------------------------------
 // A minor throughout. The opening and closing sections carry a full low
-// and low-mid range (kick, bass, pad and arpeggio), because the show draws
-// its spectrum bars from them.
+// and low-mid range (kick, bass, pad and arpeggio) and a swelling band of
+// air up to 4 kHz, because the show draws its spectrum bars (0 to 3.4 kHz)
+// from them; the other sections sit lower, so that the whole track comes
+// to about -14 LUFS.
 
 // Chord lines.
-constexpr const char* chords_home[] = {"Am", "F", "C", "G"};
-constexpr const char* chords_title[] = {"F", "G", "Am"};
-constexpr const char* chords_sparkle[] = {"Fmaj7", "Em7", "Dm7", "Am7"};
-constexpr const char* chords_waves[] = {"Dm", "F", "Am", "G"};
-constexpr const char* chords_sine[] = {"F", "G", "Am", "Am"};
-constexpr const char* chords_box[] = {"F", "G", "E", "E7"};
-constexpr const char* chords_ready[] = {"Esus4", "E"};
-constexpr const char* chords_cube[] = {"F", "G", "Em", "Am"};
-constexpr const char* chords_taunt[] = {"Am", "G", "F", "E"};
+constexpr const char* score_chords_home[] = {"Am", "F", "C", "G"};
+constexpr const char* score_chords_title[] = {"F", "G", "Am"};
+constexpr const char* score_chords_sparkle[] = {"Fmaj7", "Em7", "Dm7", "Am7"};
+constexpr const char* score_chords_waves[] = {"Dm", "F", "Am", "G"};
+constexpr const char* score_chords_sine[] = {"F", "G", "Am", "Am"};
+constexpr const char* score_chords_box[] = {"F", "G", "E", "E7"};
+constexpr const char* score_chords_ready[] = {"Esus4", "E"};
+constexpr const char* score_chords_cube[] = {"F", "G", "Em", "Am"};
+constexpr const char* score_chords_taunt[] = {"Am", "G", "F", "E"};
 
 // Drums, a bar a row.
-constexpr const char* kick_four[] = {"X...X...X...X..."};
-constexpr const char* kick_four_push[] = {
+constexpr const char* score_kick_four[] = {"X...X...X...X..."};
+constexpr const char* score_kick_four_push[] = {
     "X...X...X...X...",
     "X...X...X...X.x.",
 };
-constexpr const char* kick_half[] = {"X.........x....."};
-constexpr const char* kick_break[] = {
+constexpr const char* score_kick_half[] = {"X.........x....."};
+constexpr const char* score_kick_break[] = {
     "X.....X...X..x..",
     "X.....X...X.....",
 };
-constexpr const char* kick_title[] = {"X.....X.....X..."};
-constexpr const char* kick_box[] = {
+constexpr const char* score_kick_title[] = {"X.....X.....X..."};
+constexpr const char* score_kick_box[] = {
     "X...X...X...X...",  // quarters
     "X...X...X...X...",
     "X.X.X.X.X.X.X.X.",  // doubling
     "X.X.X.X.X.X.X.X.",
     "XxXxXxXxXxXxXxXx",  // into the drop
 };
-constexpr const char* snare_back[] = {"....X.......X..."};
-constexpr const char* snare_half[] = {"........X......."};
-constexpr const char* snare_break[] = {"....X..,.,..X..,"};
-constexpr const char* snare_build[] = {
+constexpr const char* score_snare_back[] = {"....X.......X..."};
+constexpr const char* score_snare_half[] = {"........X......."};
+constexpr const char* score_snare_break[] = {"....X..,.,..X..,"};
+constexpr const char* score_snare_build[] = {
     "....X.......X...",
     "..x.X...x...X.x.",
 };
-constexpr const char* clap_back[] = {"....X.......X..."};
-constexpr const char* hat_off[] = {"..x...x...x...x."};
-constexpr const char* hat_eighths[] = {"x.x.x.x.x.x.x.x."};
-constexpr const char* hat_sixteenths[] = {"x,x,x,x,x,x,x,x,"};
-constexpr const char* hat_quarters[] = {"x...x...x...x..."};
-constexpr const char* open_hat_off[] = {"..X...X...X...X."};
-constexpr const char* shaker_sixteenths[] = {",x,x,x,x,x,x,x,x"};
-constexpr const char* shaker_eighths[] = {
+constexpr const char* score_clap_back[] = {"....X.......X..."};
+constexpr const char* score_hat_off[] = {"..x...x...x...x."};
+constexpr const char* score_hat_eighths[] = {"x.x.x.x.x.x.x.x."};
+constexpr const char* score_hat_sixteenths[] = {"x,x,x,x,x,x,x,x,"};
+constexpr const char* score_hat_quarters[] = {"x...x...x...x..."};
+constexpr const char* score_open_hat_off[] = {"..X...X...X...X."};
+constexpr const char* score_shaker_sixteenths[] = {",x,x,x,x,x,x,x,x"};
+constexpr const char* score_shaker_eighths[] = {
     "..x...x...x...x.",
     "..x...x.,.x...x.",
 };
-constexpr const char* crash_once[] = {"X"};
-constexpr const char* air_swells[] = {
+constexpr const char* score_crash_once[] = {"X"};
+constexpr const char* score_air_swells[] = {
     "X---------------",
     "----------------",
     "----------------",
@@ -254,58 +254,54 @@ constexpr const char* air_swells[] = {
 };
 
 // Fills at a section's end.
-constexpr const char* fill_snare_beat[] = {"xxXX"};
-constexpr const char* fill_snare_two[] = {"x.x.xxxXXXXX"};
-constexpr const char* fill_snare_roll[] = {
+constexpr const char* score_fill_snare_beat[] = {"xxXX"};
+constexpr const char* score_fill_snare_two[] = {"x.x.xxxXXXXX"};
+constexpr const char* score_fill_snare_roll[] = {
     "x...x...x.x.x.x.",
     "x.x.xxxxxxxxXXXX",
 };
-constexpr const char* fill_toms[] = {"1.1.2.2.3.3.4.4."};
-constexpr const char* fill_riser_box[] = {
+constexpr const char* score_fill_toms[] = {"1.1.2.2.3.3.4.4."};
+constexpr const char* score_fill_riser_box[] = {
     "X-------------------------------",
     "----------------",
 };
-constexpr const char* fill_riser_short[] = {"X---------------------------"};
-constexpr const char* fill_kick_final[] = {"X........"};
-constexpr const char* fill_crash_final[] = {"X........"};
-constexpr const char* fill_chord_final[] = {"X--------"};
-constexpr const char* fill_bass_final[] = {"R--------"};
+constexpr const char* score_fill_riser_short[] = {"X---------------------------"};
 
 // Bass lines, on the chord's root.
-constexpr const char* bass_roll[] = {"R.rOR.rOR.rOR.rO"};
-constexpr const char* bass_offbeat[] = {
+constexpr const char* score_bass_roll[] = {"R.rOR.rOR.rOR.rO"};
+constexpr const char* score_bass_offbeat[] = {
     "..R...R...R...R.",
     "..R...R...R.O.R.",
 };
-constexpr const char* bass_held[] = {"R---------------"};
-constexpr const char* bass_waves[] = {"R.rrR.rrO.rrR.5r"};
-constexpr const char* bass_title[] = {"R-----R-----R---"};
-constexpr const char* bass_box[] = {"RrrrRrrrRrrrRrrr"};
-constexpr const char* bass_cube[] = {"R--R--R.O--R.5-r"};
-constexpr const char* bass_taunt[] = {"R.R.R.R.R.R.R.R."};
-constexpr const char* bass_ready[] = {"R---------------"};
+constexpr const char* score_bass_held[] = {"R---------------"};
+constexpr const char* score_bass_waves[] = {"R.rrR.rrO.rrR.5r"};
+constexpr const char* score_bass_title[] = {"R-----R-----R---"};
+constexpr const char* score_bass_box[] = {"RrrrRrrrRrrrRrrr"};
+constexpr const char* score_bass_cube[] = {"R--R--R.O--R.5-r"};
+constexpr const char* score_bass_taunt[] = {"R.R.R.R.R.R.R.R."};
+constexpr const char* score_bass_ready[] = {"R---------------"};
 
 // Chord rhythms.
-constexpr const char* pad_held[] = {"X---------------"};
-constexpr const char* stab_title[] = {"X-....X-....X..."};
-constexpr const char* stab_box[] = {"x.x.x.x.x.x.x.x."};
-constexpr const char* stab_cube[] = {"..X..X....X..X.."};
-constexpr const char* stab_offbeat[] = {"..x...x...x...x."};
+constexpr const char* score_pad_held[] = {"X---------------"};
+constexpr const char* score_stab_title[] = {"X-....X-....X..."};
+constexpr const char* score_stab_box[] = {"x.x.x.x.x.x.x.x."};
+constexpr const char* score_stab_cube[] = {"..X..X....X..X.."};
+constexpr const char* score_stab_offbeat[] = {"..x...x...x...x."};
 
 // Arpeggios over the chord.
-constexpr const char* arp_climb[] = {
+constexpr const char* score_arp_climb[] = {
     "0123 1234 2345 3456",
     "0123 1234 2345 6543",
 };
-constexpr const char* arp_circle[] = {"0123 4321 0123 4321"};
-constexpr const char* arp_sparkle[] = {
+constexpr const char* score_arp_circle[] = {"0123 4321 0123 4321"};
+constexpr const char* score_arp_sparkle[] = {
     "0.2. 1.3. 2.4. 3.5.",
     "5.3. 4.2. 3.1. 2.0.",
 };
-constexpr const char* arp_ready[] = {"0...2...4...6..."};
+constexpr const char* score_arp_ready[] = {"0...2...4...6..."};
 
 // The main theme: eight bars over Am F C G.
-constexpr const char* theme[] = {
+constexpr const char* score_theme[] = {
     "E5 .  E5 .  A5 -  G5 -  E5 -  -  -  D5 -  C5 - ",  // Am
     "C5 -  -  -  A4 -  C5 -  F5 -  E5 -  C5 -  -  - ",  // F
     "E5 .  E5 .  G5 -  E5 -  C6 -  B5 -  G5 -  E5 - ",  // C
@@ -317,7 +313,7 @@ constexpr const char* theme[] = {
 };
 
 // Long notes turning round the theme, for the circles.
-constexpr const char* circle_tune[] = {
+constexpr const char* score_circle_tune[] = {
     "C6 -  -  -  -  -  -  -  B5 -  -  -  A5 -  -  - ",  // Am
     "A5 -  -  -  -  -  -  -  G5 -  -  -  F5 -  -  - ",  // F
     "G5 -  -  -  -  -  -  -  E5 -  -  -  G5 -  -  - ",  // C
@@ -325,7 +321,7 @@ constexpr const char* circle_tune[] = {
 };
 
 // Rising and falling phrases for the wave pattern.
-constexpr const char* wave_tune[] = {
+constexpr const char* score_wave_tune[] = {
     "D5 -  -  -  F5 -  -  -  A5 -  -  -  G5 -  F5 - ",  // Dm
     "E5 -  -  -  -  -  -  -  C5 -  -  -  -  -  .  . ",  // F
     "C5 -  -  -  E5 -  -  -  A5 -  -  -  C6 -  B5 - ",  // Am
@@ -333,7 +329,7 @@ constexpr const char* wave_tune[] = {
 };
 
 // Slow bells for the sine bars.
-constexpr const char* sine_tune[] = {
+constexpr const char* score_sine_tune[] = {
     "A5 -  -  -  -  -  -  -  C6 -  -  -  -  -  -  - ",  // F
     "B5 -  -  -  -  -  -  -  D6 -  -  -  -  -  -  - ",  // G
     "E6 -  -  -  -  -  -  -  -  -  -  -  -  -  -  - ",  // Am
@@ -341,7 +337,7 @@ constexpr const char* sine_tune[] = {
 };
 
 // The cube's riff: syncopated, climbing through F G Em Am.
-constexpr const char* cube_riff[] = {
+constexpr const char* score_cube_riff[] = {
     "F5 -  A5 .  C6 -  A5 .  G5 -  F5 .  E5 -  C5 . ",  // F
     "D5 -  G5 .  B5 -  G5 .  D6 -  B5 .  A5 -  G5 . ",  // G
     "E5 -  G5 .  B5 -  G5 .  E6 -  D6 .  B5 -  G5 . ",  // Em
@@ -353,7 +349,7 @@ constexpr const char* cube_riff[] = {
 };
 
 // A teasing bleep tune for the second big scroller.
-constexpr const char* taunt_tune[] = {
+constexpr const char* score_taunt_tune[] = {
     "A5 .  A5 .  E5 .  A5 .  C6 .  .  .  A5 .  .  . ",  // Am
     "G5 .  G5 .  D5 .  G5 .  B5 .  .  .  G5 .  .  . ",  // G
     "F5 .  F5 .  C5 .  F5 .  A5 .  .  .  F5 .  .  . ",  // F
@@ -361,203 +357,211 @@ constexpr const char* taunt_tune[] = {
 };
 
 // A short fanfare for the title.
-constexpr const char* title_tune[] = {
+constexpr const char* score_title_tune[] = {
     "A5 -  -  C6 -  -  A5 -  -  -  -  -  .  .  .  . ",  // F
     "B5 -  -  D6 -  -  B5 -  -  -  -  -  .  .  .  . ",  // G
     "C6 -  -  E6 -  -  A6 -  -  -  -  -  -  -  -  - ",  // Am
 };
 
 // Ready: a held question, answered by the cube.
-constexpr const char* ready_tune[] = {"B5 -  -  -  -  -  -  -  -  -  -  -  -  -  -  - "};
+constexpr const char* score_ready_tune[] = {"B5 -  -  -  -  -  -  -  -  -  -  -  -  -  -  - "};
 
 using V = Voice;
 using R = Reading;
 using P = Place;
 
-// 1. Opening, under the spectrum bars: four on the floor, rolling bass,
-// a wide pad and a climbing arpeggio keep every band below 3.4 kHz busy.
-constexpr Part opening[] = {
-    {V::crash, R::hits, P::once, line(crash_once), 0, 0.8f},
-    {V::kick, R::hits, P::loop, line(kick_four_push), 0, 0.9f},
-    {V::clap, R::hits, P::loop, line(clap_back), 0, 0.8f},
-    {V::hat, R::hits, P::loop, line(hat_off), 0, 1.0f},
-    {V::shaker, R::hits, P::loop, line(shaker_sixteenths), 0, 0.4f},
-    {V::air, R::hits, P::loop, line(air_swells), 0, 1.0f},
-    {V::bass, R::degrees, P::loop, line(bass_roll), 40, 0.85f},
-    {V::pad, R::chords, P::loop, line(pad_held), 48, 1.0f},
-    {V::pluck, R::arp, P::loop, line(arp_climb), 64, 0.9f},
-    {V::snare, R::hits, P::ending, line(fill_snare_beat), 0, 0.8f},
+// 1. Opening, under the spectrum bars: four on the floor, a rolling bass,
+// a wide pad, a climbing arpeggio and a swelling band of air keep every
+// band below 3.4 kHz busy.
+constexpr Part score_opening[] = {
+    {V::crash, R::hits, P::once, score_crash_once, 0, 0.8f},
+    {V::kick, R::hits, P::loop, score_kick_four_push, 0, 0.9f},
+    {V::clap, R::hits, P::loop, score_clap_back, 0, 0.8f},
+    {V::hat, R::hits, P::loop, score_hat_off, 0, 1.0f},
+    {V::shaker, R::hits, P::loop, score_shaker_sixteenths, 0, 0.4f},
+    {V::air, R::hits, P::loop, score_air_swells, 0, 1.0f},
+    {V::bass, R::degrees, P::loop, score_bass_roll, 40, 0.85f},
+    {V::pad, R::chords, P::loop, score_pad_held, 48, 1.0f},
+    {V::pluck, R::arp, P::loop, score_arp_climb, 64, 0.9f},
+    {V::snare, R::hits, P::ending, score_fill_snare_beat, 0, 0.8f},
 };
 
 // 2. First big scroller: the theme enters over an off-beat bass.
-constexpr Part scroller[] = {
-    {V::crash, R::hits, P::once, line(crash_once), 0, 0.8f},
-    {V::kick, R::hits, P::loop, line(kick_four), 0, 1.0f},
-    {V::snare, R::hits, P::loop, line(snare_back), 0, 0.8f},
-    {V::hat, R::hits, P::loop, line(hat_sixteenths), 0, 0.9f},
-    {V::bass, R::degrees, P::loop, line(bass_offbeat), 40, 1.0f},
-    {V::pad, R::chords, P::loop, line(pad_held), 52, 0.6f},
-    {V::lead, R::notes, P::loop, line(theme), 0, 1.0f},
-    {V::tom, R::toms, P::ending, line(fill_toms), 50, 0.8f},
+constexpr Part score_scroller[] = {
+    {V::crash, R::hits, P::once, score_crash_once, 0, 0.8f},
+    {V::kick, R::hits, P::loop, score_kick_four, 0, 1.0f},
+    {V::snare, R::hits, P::loop, score_snare_back, 0, 0.8f},
+    {V::hat, R::hits, P::loop, score_hat_sixteenths, 0, 0.9f},
+    {V::bass, R::degrees, P::loop, score_bass_offbeat, 40, 1.0f},
+    {V::pad, R::chords, P::loop, score_pad_held, 52, 0.6f},
+    {V::lead, R::notes, P::loop, score_theme, 0, 1.0f},
+    {V::tom, R::toms, P::ending, score_fill_toms, 50, 0.8f},
 };
 
-// 3. Title logo: three fanfare bars of stabs and toms.
-constexpr Part title[] = {
-    {V::crash, R::hits, P::once, line(crash_once), 0, 1.0f},
-    {V::kick, R::hits, P::loop, line(kick_title), 0, 1.0f},
-    {V::sub, R::degrees, P::loop, line(bass_title), 40, 0.9f},
-    {V::stab, R::chords, P::loop, line(stab_title), 55, 1.0f},
-    {V::bell, R::notes, P::loop, line(title_tune), 0, 0.7f},
-    {V::open_hat, R::hits, P::loop, line(open_hat_off), 0, 0.7f},
-    {V::snare, R::hits, P::ending, line(fill_snare_two), 0, 0.8f},
+// 3. Title logo: three fanfare bars of stabs and bells, a snare fill.
+constexpr Part score_title[] = {
+    {V::crash, R::hits, P::once, score_crash_once, 0, 1.0f},
+    {V::kick, R::hits, P::loop, score_kick_title, 0, 1.0f},
+    {V::sub, R::degrees, P::loop, score_bass_title, 40, 0.9f},
+    {V::stab, R::chords, P::loop, score_stab_title, 55, 1.0f},
+    {V::bell, R::notes, P::loop, score_title_tune, 0, 0.7f},
+    {V::open_hat, R::hits, P::loop, score_open_hat_off, 0, 0.7f},
+    {V::snare, R::hits, P::ending, score_fill_snare_two, 0, 0.8f},
 };
 
 // 4. Credits sparkle: half time, bells glittering over seventh chords.
-constexpr Part sparkle[] = {
-    {V::kick, R::hits, P::loop, line(kick_half), 0, 0.9f},
-    {V::snare, R::hits, P::loop, line(snare_half), 0, 0.7f},
-    {V::shaker, R::hits, P::loop, line(shaker_eighths), 0, 0.9f},
-    {V::bass, R::degrees, P::loop, line(bass_held), 38, 0.8f},
-    {V::pad, R::chords, P::loop, line(pad_held), 52, 0.7f},
-    {V::bell, R::arp, P::loop, line(arp_sparkle), 72, 0.6f},
-    {V::riser, R::hits, P::ending, line(fill_riser_short), 0, 0.5f},
+constexpr Part score_sparkle[] = {
+    {V::kick, R::hits, P::loop, score_kick_half, 0, 0.9f},
+    {V::snare, R::hits, P::loop, score_snare_half, 0, 0.7f},
+    {V::shaker, R::hits, P::loop, score_shaker_eighths, 0, 0.9f},
+    {V::bass, R::degrees, P::loop, score_bass_held, 38, 0.8f},
+    {V::pad, R::chords, P::loop, score_pad_held, 52, 0.7f},
+    {V::bell, R::arp, P::loop, score_arp_sparkle, 72, 0.6f},
+    {V::riser, R::hits, P::ending, score_fill_riser_short, 0, 0.5f},
 };
 
 // 5. Wave pattern: rolling sixteenths under rising and falling phrases.
-constexpr Part waves[] = {
-    {V::crash, R::hits, P::once, line(crash_once), 0, 0.7f},
-    {V::kick, R::hits, P::loop, line(kick_four), 0, 1.0f},
-    {V::clap, R::hits, P::loop, line(clap_back), 0, 0.7f},
-    {V::open_hat, R::hits, P::loop, line(open_hat_off), 0, 0.8f},
-    {V::bass, R::degrees, P::loop, line(bass_waves), 38, 0.9f},
-    {V::pad, R::chords, P::loop, line(pad_held), 50, 0.5f},
-    {V::lead, R::notes, P::loop, line(wave_tune), 0, 0.9f},
-    {V::snare, R::hits, P::ending, line(fill_snare_beat), 0, 0.8f},
+constexpr Part score_waves[] = {
+    {V::crash, R::hits, P::once, score_crash_once, 0, 0.7f},
+    {V::kick, R::hits, P::loop, score_kick_four, 0, 1.0f},
+    {V::clap, R::hits, P::loop, score_clap_back, 0, 0.7f},
+    {V::open_hat, R::hits, P::loop, score_open_hat_off, 0, 0.8f},
+    {V::bass, R::degrees, P::loop, score_bass_waves, 38, 0.9f},
+    {V::pad, R::chords, P::loop, score_pad_held, 50, 0.5f},
+    {V::lead, R::notes, P::loop, score_wave_tune, 0, 0.9f},
+    {V::snare, R::hits, P::ending, score_fill_snare_beat, 0, 0.8f},
 };
 
 // 6. Circles: the arpeggio turns in circles, the lead sings long notes.
-constexpr Part circles[] = {
-    {V::crash, R::hits, P::once, line(crash_once), 0, 0.8f},
-    {V::kick, R::hits, P::loop, line(kick_four_push), 0, 1.0f},
-    {V::clap, R::hits, P::loop, line(clap_back), 0, 0.8f},
-    {V::hat, R::hits, P::loop, line(hat_eighths), 0, 0.9f},
-    {V::open_hat, R::hits, P::loop, line(open_hat_off), 0, 0.6f},
-    {V::bass, R::degrees, P::loop, line(bass_roll), 40, 0.9f},
-    {V::pad, R::chords, P::loop, line(pad_held), 52, 0.5f},
-    {V::pluck, R::arp, P::loop, line(arp_circle), 60, 0.9f},
-    {V::lead, R::notes, P::loop, line(circle_tune), 0, 0.8f},
-    {V::snare, R::hits, P::ending, line(fill_snare_beat), 0, 0.8f},
+constexpr Part score_circles[] = {
+    {V::crash, R::hits, P::once, score_crash_once, 0, 0.8f},
+    {V::kick, R::hits, P::loop, score_kick_four_push, 0, 1.0f},
+    {V::clap, R::hits, P::loop, score_clap_back, 0, 0.8f},
+    {V::hat, R::hits, P::loop, score_hat_eighths, 0, 0.9f},
+    {V::open_hat, R::hits, P::loop, score_open_hat_off, 0, 0.6f},
+    {V::bass, R::degrees, P::loop, score_bass_roll, 40, 0.9f},
+    {V::pad, R::chords, P::loop, score_pad_held, 52, 0.5f},
+    {V::pluck, R::arp, P::loop, score_arp_circle, 60, 0.9f},
+    {V::lead, R::notes, P::loop, score_circle_tune, 0, 0.8f},
+    {V::snare, R::hits, P::ending, score_fill_snare_beat, 0, 0.8f},
 };
 
-// 7. Sine bars: the breakdown. No drums; sine bass, pad and slow bells.
-constexpr Part sine_bars[] = {
-    {V::sub, R::degrees, P::loop, line(bass_held), 40, 0.9f},
-    {V::pad, R::chords, P::loop, line(pad_held), 52, 0.8f},
-    {V::bell, R::notes, P::loop, line(sine_tune), 0, 0.8f},
-    {V::shaker, R::hits, P::loop, line(shaker_eighths), 0, 0.5f},
+// 7. Sine bars: the breakdown. No kick or snare: sine bass, pad, slow
+// bells and a soft shaker.
+constexpr Part score_sine_bars[] = {
+    {V::sub, R::degrees, P::loop, score_bass_held, 40, 0.9f},
+    {V::pad, R::chords, P::loop, score_pad_held, 52, 0.8f},
+    {V::bell, R::notes, P::loop, score_sine_tune, 0, 0.8f},
+    {V::shaker, R::hits, P::loop, score_shaker_eighths, 0, 0.5f},
 };
 
 // 8. Box: the build. The kick doubles, the snare rolls, a riser climbs.
-constexpr Part box[] = {
-    {V::kick, R::hits, P::loop, line(kick_box), 0, 1.0f},
-    {V::snare, R::hits, P::loop, line(snare_build), 0, 0.7f},
-    {V::hat, R::hits, P::loop, line(hat_sixteenths), 0, 0.8f},
-    {V::bass, R::degrees, P::loop, line(bass_box), 40, 0.8f},
-    {V::stab, R::chords, P::loop, line(stab_box), 52, 0.7f},
-    {V::snare, R::hits, P::ending, line(fill_snare_roll), 0, 0.9f},
-    {V::riser, R::hits, P::ending, line(fill_riser_box), 0, 0.8f},
+constexpr Part score_box[] = {
+    {V::kick, R::hits, P::loop, score_kick_box, 0, 1.0f},
+    {V::snare, R::hits, P::loop, score_snare_build, 0, 0.7f},
+    {V::hat, R::hits, P::loop, score_hat_sixteenths, 0, 0.8f},
+    {V::bass, R::degrees, P::loop, score_bass_box, 40, 0.8f},
+    {V::stab, R::chords, P::loop, score_stab_box, 52, 0.7f},
+    {V::snare, R::hits, P::ending, score_fill_snare_roll, 0, 0.9f},
+    {V::riser, R::hits, P::ending, score_fill_riser_box, 0, 0.8f},
 };
 
 // 9. Four-row scrollers: the drop. Everything, and the theme twice.
-constexpr Part drop[] = {
-    {V::crash, R::hits, P::once, line(crash_once), 0, 1.0f},
-    {V::kick, R::hits, P::loop, line(kick_four_push), 0, 1.0f},
-    {V::clap, R::hits, P::loop, line(clap_back), 0, 0.8f},
-    {V::hat, R::hits, P::loop, line(hat_sixteenths), 0, 0.9f},
-    {V::open_hat, R::hits, P::loop, line(open_hat_off), 0, 0.6f},
-    {V::bass, R::degrees, P::loop, line(bass_roll), 40, 1.0f},
-    {V::pad, R::chords, P::loop, line(pad_held), 52, 0.6f},
-    {V::pluck, R::arp, P::loop, line(arp_climb), 60, 0.6f},
-    {V::lead, R::notes, P::loop, line(theme), 0, 1.0f},
-    {V::chip, R::notes, P::loop, line(theme), 12, 0.35f},
-    {V::snare, R::hits, P::ending, line(fill_snare_beat), 0, 0.9f},
+constexpr Part score_drop[] = {
+    {V::crash, R::hits, P::once, score_crash_once, 0, 1.0f},
+    {V::kick, R::hits, P::loop, score_kick_four_push, 0, 1.0f},
+    {V::clap, R::hits, P::loop, score_clap_back, 0, 0.8f},
+    {V::hat, R::hits, P::loop, score_hat_sixteenths, 0, 0.9f},
+    {V::open_hat, R::hits, P::loop, score_open_hat_off, 0, 0.6f},
+    {V::bass, R::degrees, P::loop, score_bass_roll, 40, 1.0f},
+    {V::pad, R::chords, P::loop, score_pad_held, 52, 0.6f},
+    {V::pluck, R::arp, P::loop, score_arp_climb, 60, 0.6f},
+    {V::lead, R::notes, P::loop, score_theme, 0, 1.0f},
+    {V::chip, R::notes, P::loop, score_theme, 12, 0.35f},
+    {V::snare, R::hits, P::ending, score_fill_snare_beat, 0, 0.9f},
 };
 
 // 10. Ready screen: everything holds its breath on the dominant.
-constexpr Part ready[] = {
-    {V::hat, R::hits, P::loop, line(hat_quarters), 0, 0.8f},
-    {V::sub, R::degrees, P::loop, line(bass_ready), 40, 0.7f},
-    {V::pad, R::chords, P::loop, line(pad_held), 52, 0.7f},
-    {V::bell, R::arp, P::loop, line(arp_ready), 64, 0.6f},
-    {V::lead, R::notes, P::loop, line(ready_tune), 0, 0.6f},
-    {V::riser, R::hits, P::ending, line(fill_riser_short), 0, 0.9f},
-    {V::snare, R::hits, P::ending, line(fill_snare_beat), 0, 0.9f},
+constexpr Part score_ready[] = {
+    {V::hat, R::hits, P::loop, score_hat_quarters, 0, 0.8f},
+    {V::sub, R::degrees, P::loop, score_bass_ready, 40, 0.7f},
+    {V::pad, R::chords, P::loop, score_pad_held, 52, 0.7f},
+    {V::bell, R::arp, P::loop, score_arp_ready, 64, 0.6f},
+    {V::lead, R::notes, P::loop, score_ready_tune, 0, 0.6f},
+    {V::riser, R::hits, P::ending, score_fill_riser_short, 0, 0.9f},
+    {V::snare, R::hits, P::ending, score_fill_snare_beat, 0, 0.9f},
 };
 
 // 11. Rotating cube: the second drop, broken beat and the cube's riff.
-constexpr Part cube[] = {
-    {V::crash, R::hits, P::once, line(crash_once), 0, 1.0f},
-    {V::kick, R::hits, P::loop, line(kick_break), 0, 1.0f},
-    {V::snare, R::hits, P::loop, line(snare_break), 0, 0.8f},
-    {V::hat, R::hits, P::loop, line(hat_sixteenths), 0, 0.9f},
-    {V::bass, R::degrees, P::loop, line(bass_cube), 40, 1.0f},
-    {V::stab, R::chords, P::loop, line(stab_cube), 55, 0.7f},
-    {V::pad, R::chords, P::loop, line(pad_held), 48, 0.4f},
-    {V::lead, R::notes, P::loop, line(cube_riff), 0, 0.9f},
-    {V::chip, R::notes, P::loop, line(cube_riff), 12, 0.3f},
-    {V::tom, R::toms, P::ending, line(fill_toms), 50, 0.8f},
+constexpr Part score_cube[] = {
+    {V::crash, R::hits, P::once, score_crash_once, 0, 1.0f},
+    {V::kick, R::hits, P::loop, score_kick_break, 0, 1.0f},
+    {V::snare, R::hits, P::loop, score_snare_break, 0, 0.8f},
+    {V::hat, R::hits, P::loop, score_hat_sixteenths, 0, 0.9f},
+    {V::bass, R::degrees, P::loop, score_bass_cube, 40, 1.0f},
+    {V::stab, R::chords, P::loop, score_stab_cube, 55, 0.7f},
+    {V::pad, R::chords, P::loop, score_pad_held, 48, 0.4f},
+    {V::lead, R::notes, P::loop, score_cube_riff, 0, 0.9f},
+    {V::chip, R::notes, P::loop, score_cube_riff, 12, 0.3f},
+    {V::tom, R::toms, P::ending, score_fill_toms, 50, 0.8f},
 };
 
 // 12. Second big scroller: stripped down, a bleep tune teases.
-constexpr Part taunt[] = {
-    {V::crash, R::hits, P::once, line(crash_once), 0, 0.7f},
-    {V::kick, R::hits, P::loop, line(kick_four), 0, 1.0f},
-    {V::snare, R::hits, P::loop, line(snare_back), 0, 0.7f},
-    {V::hat, R::hits, P::loop, line(hat_eighths), 0, 0.8f},
-    {V::bass, R::degrees, P::loop, line(bass_taunt), 40, 0.9f},
-    {V::stab, R::chords, P::loop, line(stab_offbeat), 52, 0.5f},
-    {V::chip, R::notes, P::loop, line(taunt_tune), 0, 1.0f},
-    {V::snare, R::hits, P::ending, line(fill_snare_beat), 0, 0.9f},
+constexpr Part score_taunt[] = {
+    {V::crash, R::hits, P::once, score_crash_once, 0, 0.7f},
+    {V::kick, R::hits, P::loop, score_kick_four, 0, 1.0f},
+    {V::snare, R::hits, P::loop, score_snare_back, 0, 0.7f},
+    {V::hat, R::hits, P::loop, score_hat_eighths, 0, 0.8f},
+    {V::bass, R::degrees, P::loop, score_bass_taunt, 40, 0.9f},
+    {V::stab, R::chords, P::loop, score_stab_offbeat, 52, 0.5f},
+    {V::chip, R::notes, P::loop, score_taunt_tune, 0, 1.0f},
+    {V::snare, R::hits, P::ending, score_fill_snare_beat, 0, 0.9f},
 };
 
-// 13. Closing, under the spectrum bars again: the opening returns with the
-// theme, and ends on one long A minor chord at the show's last moment.
-constexpr Part closing[] = {
-    {V::crash, R::hits, P::once, line(crash_once), 0, 0.8f},
-    {V::kick, R::hits, P::loop, line(kick_four_push), 0, 0.9f},
-    {V::clap, R::hits, P::loop, line(clap_back), 0, 0.8f},
-    {V::hat, R::hits, P::loop, line(hat_off), 0, 1.0f},
-    {V::shaker, R::hits, P::loop, line(shaker_sixteenths), 0, 0.4f},
-    {V::air, R::hits, P::loop, line(air_swells), 0, 1.0f},
-    {V::bass, R::degrees, P::loop, line(bass_roll), 40, 0.85f},
-    {V::pad, R::chords, P::loop, line(pad_held), 48, 1.0f},
-    {V::pluck, R::arp, P::loop, line(arp_climb), 64, 0.9f},
-    {V::lead, R::notes, P::loop, line(theme), 0, 0.7f},
-    {V::kick, R::hits, P::ending, line(fill_kick_final), 0, 1.0f},
-    {V::crash, R::hits, P::ending, line(fill_crash_final), 0, 1.0f},
-    {V::pad, R::chords, P::ending, line(fill_chord_final), 48, 1.0f},
-    {V::bass, R::degrees, P::ending, line(fill_bass_final), 40, 1.0f},
+// 13. Closing, under the spectrum bars again: the opening returns, with
+// the theme on top.
+constexpr Part score_closing[] = {
+    {V::crash, R::hits, P::once, score_crash_once, 0, 0.8f},
+    {V::kick, R::hits, P::loop, score_kick_four_push, 0, 0.9f},
+    {V::clap, R::hits, P::loop, score_clap_back, 0, 0.8f},
+    {V::hat, R::hits, P::loop, score_hat_off, 0, 1.0f},
+    {V::shaker, R::hits, P::loop, score_shaker_sixteenths, 0, 0.4f},
+    {V::air, R::hits, P::loop, score_air_swells, 0, 1.0f},
+    {V::bass, R::degrees, P::loop, score_bass_roll, 40, 0.85f},
+    {V::pad, R::chords, P::loop, score_pad_held, 48, 1.0f},
+    {V::pluck, R::arp, P::loop, score_arp_climb, 64, 0.9f},
+    {V::lead, R::notes, P::loop, score_theme, 0, 0.7f},
 };
 
-constexpr const char* chords_final[] = {
-    "Am", "F", "C", "G", "Am",
+// Coda, after the show has stopped listening: one A minor chord that
+// rings out to the end of the file.
+constexpr const char* score_chords_coda[] = {"Am"};
+constexpr const char* score_coda_hit[] = {"X"};
+constexpr const char* score_coda_chord[] = {"X--------"};
+constexpr const char* score_coda_root[] = {"R--------"};
+constexpr Part score_coda[] = {
+    {V::kick, R::hits, P::once, score_coda_hit, 0, 1.0f},
+    {V::crash, R::hits, P::once, score_coda_hit, 0, 1.0f},
+    {V::bass, R::degrees, P::once, score_coda_root, 40, 1.0f},
+    {V::pad, R::chords, P::once, score_coda_chord, 48, 1.0f},
 };
 
-// One row per window of the show's timeline.
+// One row per window of the show's timeline, then the coda.
 constexpr Section score_sections[] = {
-    section(0, "opening", 0.0f, line(chords_home), opening),
-    section(22000, "first big scroller", -1.9f, line(chords_home), scroller),
-    section(37000, "title logo", -5.3f, line(chords_title), title),
-    section(43000, "credits sparkle", -3.1f, line(chords_sparkle), sparkle),
-    section(66500, "wave pattern", -2.0f, line(chords_waves), waves),
-    section(81000, "circles", -2.3f, line(chords_home), circles),
-    section(103500, "sine bars", -8.0f, line(chords_sine), sine_bars),
-    section(111000, "box", -2.1f, line(chords_box), box),
-    section(120000, "four-row scrollers", -2.3f, line(chords_home), drop),
-    section(151500, "ready screen", -5.0f, line(chords_ready), ready),
-    section(155000, "rotating cube", -2.0f, line(chords_cube), cube),
-    section(185000, "second big scroller", -1.5f, line(chords_taunt), taunt),
-    section(193500, "closing", 0.0f, line(chords_final), closing),
+    {0, "opening", 0.0f, score_chords_home, score_opening},
+    {22000, "first big scroller", -1.9f, score_chords_home, score_scroller},
+    {37000, "title logo", -5.3f, score_chords_title, score_title},
+    {43000, "credits sparkle", -3.1f, score_chords_sparkle, score_sparkle},
+    {66500, "wave pattern", -2.0f, score_chords_waves, score_waves},
+    {81000, "circles", -2.3f, score_chords_home, score_circles},
+    {103500, "sine bars", -8.0f, score_chords_sine, score_sine_bars},
+    {111000, "box", -2.1f, score_chords_box, score_box},
+    {120000, "four-row scrollers", -2.3f, score_chords_home, score_drop},
+    {151500, "ready screen", -5.0f, score_chords_ready, score_ready},
+    {155000, "rotating cube", -2.0f, score_chords_cube, score_cube},
+    {185000, "second big scroller", -1.5f, score_chords_taunt, score_taunt},
+    {193500, "closing", 0.0f, score_chords_home, score_closing},
+    {202000, "coda", 0.0f, score_chords_coda, score_coda},
 };
 static_assert(sizeof score_sections / sizeof score_sections[0] == score_section_count);
 
@@ -608,8 +612,8 @@ constexpr bool score_tables_read() {
                 if (score_chord(w).count == 0) return false;
             }
         }
-        for (int32_t p = 0; p < section.part_count; ++p) {
-            const Part& part = section.parts[p];
+        for (int32_t p = 0; p < section.parts.count; ++p) {
+            const Part& part = section.parts.rows[p];
             for (int32_t b = 0; b < part.bars.count; ++b) {
                 const char* bar = part.bars.bars[b];
                 const int32_t steps = score_bar_steps(bar, part.reading);
@@ -628,7 +632,8 @@ constexpr bool score_tables_read() {
 }
 static_assert(score_tables_read(), "a score table does not read");
 static_assert(score_sections[0].start_ms == 0);
-static_assert(score_sections[score_section_count - 1].start_ms < score_show_end_ms);
+static_assert(score_sections[score_window_count - 1].start_ms < score_show_end_ms);
+static_assert(score_sections[score_window_count].start_ms == score_show_end_ms);
 
 // ---- playing a section ------------------------------------------------------
 
@@ -646,8 +651,8 @@ Word score_line_word(const Line& l, Reading reading, int32_t step) {
 // over from its loop, or the section's length if none does.
 int32_t score_loop_until(const Section& section, int32_t steps, Voice voice) {
     int32_t until = steps;
-    for (int32_t p = 0; p < section.part_count; ++p) {
-        const Part& part = section.parts[p];
+    for (int32_t p = 0; p < section.parts.count; ++p) {
+        const Part& part = section.parts.rows[p];
         if (part.place != Place::ending || part.voice != voice) continue;
         const int32_t from = steps - score_line_steps(part.bars, part.reading);
         if (from < until) until = from;
@@ -788,8 +793,8 @@ void score_render(Mix& mix, ScoreProgress progress, void* progress_context) {
         const Section& section = score_sections[s];
         if (score_frame_at(section.start_ms) >= mix.frames) break;
         const int32_t steps = score_section_steps(s);
-        for (int32_t p = 0; p < section.part_count; ++p)
-            score_play_part(section, steps, section.parts[p], mix);
+        for (int32_t p = 0; p < section.parts.count; ++p)
+            score_play_part(section, steps, section.parts.rows[p], mix);
         if (progress != nullptr) {
             const int32_t done = score_frame_at(score_section_end_ms(s));
             progress(progress_context, done < mix.frames ? done : mix.frames);

@@ -1,7 +1,7 @@
 // The show's music as a score: thirteen sections, one for each window of
 // the show's timeline, at 120 beats a minute so that every window starts
-// on a beat. Each section has its own arrangement and starts exactly at
-// its window's start.
+// on a beat, then a short coda after the show's end mark. Each section has
+// its own arrangement and starts exactly at its window's start.
 #pragma once
 
 #include <cstdint>
@@ -15,7 +15,8 @@ inline constexpr int32_t score_step_ms = score_beat_ms / score_steps_per_beat;
 inline constexpr int32_t score_steps_per_bar = 4 * score_steps_per_beat;
 static_assert(score_step_ms * score_steps_per_beat == score_beat_ms);
 
-inline constexpr int score_section_count = 13;
+inline constexpr int score_window_count = 13;                       // a section for each
+inline constexpr int score_section_count = score_window_count + 1;  // and a coda after them
 inline constexpr int32_t score_show_end_ms = 202000;  // where the show stops listening
 inline constexpr int32_t score_length_ms = 203154;    // the length of the show's music file
 

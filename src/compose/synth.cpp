@@ -11,6 +11,8 @@ constexpr int32_t synth_control_frames = 32;
 
 // How each voice sits in the mix. `held`: it sounds for the note's gate and
 // then its tail; otherwise the note is a hit whose tail is all of its sound.
+// A tail lasts about seven time constants of the voice's slowest decay
+// (down to -60 dB), so that no note is cut off audibly.
 struct VoiceSetting {
     float gain;
     float pan;  // -1 left .. +1 right
@@ -21,24 +23,24 @@ struct VoiceSetting {
 };
 
 constexpr VoiceSetting synth_voices[] = {
-    {0.95f, 0.00f, 0.00f, 0.00f, 0.45f, false},   // kick
-    {0.50f, 0.00f, 0.18f, 0.00f, 0.35f, false},   // snare
-    {0.45f, 0.05f, 0.25f, 0.00f, 0.40f, false},   // clap
-    {0.16f, 0.30f, 0.04f, 0.00f, 0.12f, false},   // hat
-    {0.14f, 0.30f, 0.08f, 0.00f, 0.50f, false},   // open_hat
-    {0.20f, -0.25f, 0.20f, 0.00f, 2.50f, false},  // crash
-    {0.55f, 0.00f, 0.20f, 0.00f, 0.45f, false},   // tom
-    {0.60f, -0.35f, 0.05f, 0.00f, 0.35f, false},  // shaker
-    {0.55f, 0.00f, 0.00f, 0.00f, 0.06f, true},    // bass
-    {0.60f, 0.00f, 0.00f, 0.00f, 0.08f, true},    // sub
-    {0.16f, 0.00f, 0.35f, 0.05f, 0.45f, true},    // pad
-    {0.22f, 0.00f, 0.30f, 0.20f, 0.15f, true},    // stab
-    {0.26f, 0.05f, 0.22f, 0.28f, 0.15f, true},    // lead
-    {0.12f, -0.10f, 0.15f, 0.25f, 0.05f, true},   // chip
-    {0.22f, 0.00f, 0.15f, 0.35f, 0.10f, true},    // pluck
-    {0.20f, 0.00f, 0.40f, 0.30f, 1.60f, false},   // bell
-    {0.20f, 0.00f, 0.35f, 0.00f, 0.25f, true},    // riser
-    {0.48f, 0.00f, 0.20f, 0.00f, 1.20f, true},    // air
+    {0.95f, 0.00f, 0.00f, 0.00f, 0.70f, false},   // kick: decays in 0.10 s
+    {0.50f, 0.00f, 0.18f, 0.00f, 0.80f, false},   // snare: 0.11 s
+    {0.45f, 0.05f, 0.25f, 0.00f, 0.65f, false},   // clap: 0.09 s
+    {0.16f, 0.30f, 0.04f, 0.00f, 0.18f, false},   // hat: 0.025 s
+    {0.14f, 0.30f, 0.08f, 0.00f, 1.10f, false},   // open_hat: 0.16 s
+    {0.20f, -0.25f, 0.20f, 0.00f, 4.80f, false},  // crash: 0.7 s
+    {0.55f, 0.00f, 0.20f, 0.00f, 1.10f, false},   // tom: 0.16 s
+    {0.60f, -0.35f, 0.05f, 0.00f, 0.65f, false},  // shaker: 0.09 s
+    {0.55f, 0.00f, 0.00f, 0.00f, 0.14f, true},    // bass: releases in 0.02 s
+    {0.60f, 0.00f, 0.00f, 0.00f, 0.18f, true},    // sub: 0.025 s
+    {0.16f, 0.00f, 0.35f, 0.05f, 0.85f, true},    // pad: 0.12 s
+    {0.22f, 0.00f, 0.30f, 0.20f, 0.28f, true},    // stab: 0.04 s
+    {0.26f, 0.05f, 0.22f, 0.28f, 0.28f, true},    // lead: 0.04 s
+    {0.12f, -0.10f, 0.15f, 0.25f, 0.09f, true},   // chip: 0.012 s
+    {0.22f, 0.00f, 0.15f, 0.35f, 0.18f, true},    // pluck: 0.025 s
+    {0.20f, 0.00f, 0.40f, 0.30f, 3.10f, false},   // bell: 0.45 s
+    {0.20f, 0.00f, 0.35f, 0.00f, 0.42f, true},    // riser: 0.06 s
+    {0.48f, 0.00f, 0.20f, 0.00f, 2.10f, true},    // air: 0.3 s
 };
 static_assert(sizeof synth_voices / sizeof synth_voices[0] == voice_count);
 
@@ -125,7 +127,7 @@ struct SvfOut {
     float low, band, high;
 };
 
-void svf_tune(Svf& f, float cutoff_hz, float q) {
+void synth_svf_tune(Svf& f, float cutoff_hz, float q) {
     const float top = 0.45f * synth_rate;
     if (cutoff_hz > top) cutoff_hz = top;
     if (cutoff_hz < 20.0f) cutoff_hz = 20.0f;
@@ -136,13 +138,13 @@ void svf_tune(Svf& f, float cutoff_hz, float q) {
     f.a3 = g * f.a2;
 }
 
-Svf svf_make(float cutoff_hz, float q) {
+Svf synth_svf_make(float cutoff_hz, float q) {
     Svf f{};
-    svf_tune(f, cutoff_hz, q);
+    synth_svf_tune(f, cutoff_hz, q);
     return f;
 }
 
-inline SvfOut svf_step(Svf& f, float in) {
+inline SvfOut synth_svf_step(Svf& f, float in) {
     const float v3 = in - f.ic2;
     const float v1 = f.a1 * f.ic1 + f.a2 * v3;
     const float v2 = f.ic2 + f.a2 * f.ic1 + f.a3 * v3;
@@ -163,8 +165,8 @@ struct Envelope {
     bool rising;
 };
 
-Envelope envelope_make(float attack_s, float decay_s, float sustain, float release_s,
-                       int32_t gate) {
+Envelope synth_envelope_make(float attack_s, float decay_s, float sustain, float release_s,
+                             int32_t gate) {
     const float attack_frames = attack_s * synth_rate;
     return {attack_frames < 1.0f ? 1.0f : 1.0f / attack_frames,
             synth_decay(decay_s),
@@ -175,7 +177,7 @@ Envelope envelope_make(float attack_s, float decay_s, float sustain, float relea
             true};
 }
 
-inline float envelope_step(Envelope& e, int32_t i) {
+inline float synth_envelope_step(Envelope& e, int32_t i) {
     if (i < e.gate) {
         if (e.rising) {
             e.level += e.attack_step;
@@ -202,14 +204,14 @@ struct Out {
     float to_left, to_right, to_reverb, to_echo;
 };
 
-inline void out_mono(const Out& o, int32_t frame, float s) {
+inline void synth_out_mono(const Out& o, int32_t frame, float s) {
     o.left[frame] += s * o.to_left;
     o.right[frame] += s * o.to_right;
     o.reverb[frame] += s * o.to_reverb;
     o.echo[frame] += s * o.to_echo;
 }
 
-inline void out_stereo(const Out& o, int32_t frame, float l, float r) {
+inline void synth_out_stereo(const Out& o, int32_t frame, float l, float r) {
     o.left[frame] += l * o.to_left;
     o.right[frame] += r * o.to_right;
     const float m = 0.5f * (l + r);
@@ -227,12 +229,12 @@ void synth_kick(const Note&, const Out& o, int32_t at, int32_t count) {
     const float click_decay = synth_decay(0.0025f);
     float sweep = 110.0f, amp = 1.0f, click = 0.35f, phase = 0.0f;
     Noise noise{0x1234567u};
-    Svf click_filter = svf_make(3000.0f, 0.7f);
+    Svf click_filter = synth_svf_make(3000.0f, 0.7f);
     for (int32_t i = 0; i < count; ++i) {
         phase = synth_wrap(phase + (50.0f + sweep) / synth_rate);
         const float body = synth_sine(sine, phase) * amp;
-        const float tick = svf_step(click_filter, synth_noise(noise)).low * click;
-        out_mono(o, at + i, body + tick);
+        const float tick = synth_svf_step(click_filter, synth_noise(noise)).low * click;
+        synth_out_mono(o, at + i, body + tick);
         sweep *= sweep_decay;
         amp *= amp_decay;
         click *= click_decay;
@@ -245,13 +247,13 @@ void synth_snare(const Note& note, const Out& o, int32_t at, int32_t count) {
     const float noise_decay = synth_decay(0.11f);
     float body = 0.8f, hiss = 0.9f, p1 = 0.0f, p2 = 0.0f;
     Noise noise = synth_noise_for(note);
-    Svf band = svf_make(2600.0f, 0.5f);
+    Svf band = synth_svf_make(2600.0f, 0.5f);
     for (int32_t i = 0; i < count; ++i) {
         p1 = synth_wrap(p1 + 185.0f / synth_rate);
         p2 = synth_wrap(p2 + 330.0f / synth_rate);
         const float tone = (synth_sine(sine, p1) + 0.5f * synth_sine(sine, p2)) * body;
-        const float n = svf_step(band, synth_noise(noise)).band * hiss;
-        out_mono(o, at + i, tone + 1.6f * n);
+        const float n = synth_svf_step(band, synth_noise(noise)).band * hiss;
+        synth_out_mono(o, at + i, tone + 1.6f * n);
         body *= body_decay;
         hiss *= noise_decay;
     }
@@ -263,7 +265,7 @@ void synth_clap(const Note& note, const Out& o, int32_t at, int32_t count) {
     const float tail_decay = synth_decay(0.09f);
     float burst = 1.0f, tail = 0.8f;
     Noise noise = synth_noise_for(note);
-    Svf band = svf_make(1300.0f, 1.2f);
+    Svf band = synth_svf_make(1300.0f, 1.2f);
     for (int32_t i = 0; i < count; ++i) {
         if (i < 3 * burst_frames && i % burst_frames == 0) burst = 1.0f;
         burst *= burst_decay;
@@ -272,7 +274,7 @@ void synth_clap(const Note& note, const Out& o, int32_t at, int32_t count) {
             tail *= tail_decay;
             amp += tail;
         }
-        out_mono(o, at + i, 2.2f * svf_step(band, synth_noise(noise)).band * amp);
+        synth_out_mono(o, at + i, 2.2f * synth_svf_step(band, synth_noise(noise)).band * amp);
     }
 }
 
@@ -281,9 +283,9 @@ void synth_metal(const Note& note, const Out& o, int32_t at, int32_t count, floa
     const float decay = synth_decay(decay_s);
     float amp = 1.0f;
     Noise noise = synth_noise_for(note);
-    Svf high = svf_make(cutoff_hz, 0.8f);
+    Svf high = synth_svf_make(cutoff_hz, 0.8f);
     for (int32_t i = 0; i < count; ++i) {
-        out_mono(o, at + i, svf_step(high, synth_noise(noise)).high * amp);
+        synth_out_mono(o, at + i, synth_svf_step(high, synth_noise(noise)).high * amp);
         amp *= decay;
     }
 }
@@ -296,7 +298,7 @@ void synth_tom(const Note& note, const Out& o, int32_t at, int32_t count) {
     float sweep = 0.6f, amp = 1.0f, phase = 0.0f;
     for (int32_t i = 0; i < count; ++i) {
         phase = synth_wrap(phase + base * (1.0f + sweep) / synth_rate);
-        out_mono(o, at + i, synth_sine(sine, phase) * amp);
+        synth_out_mono(o, at + i, synth_sine(sine, phase) * amp);
         sweep *= sweep_decay;
         amp *= amp_decay;
     }
@@ -307,8 +309,8 @@ void synth_shaker(const Note& note, const Out& o, int32_t at, int32_t count) {
     const float decay = synth_decay(0.090f);
     float amp = 1.0f;
     Noise noise = synth_noise_for(note);
-    Svf low_cut = svf_make(1200.0f, 0.7f);
-    Svf high_cut = svf_make(3800.0f, 0.7f);
+    Svf low_cut = synth_svf_make(1200.0f, 0.7f);
+    Svf high_cut = synth_svf_make(3800.0f, 0.7f);
     for (int32_t i = 0; i < count; ++i) {
         float shape = amp;
         if (i < attack_frames) {
@@ -316,8 +318,9 @@ void synth_shaker(const Note& note, const Out& o, int32_t at, int32_t count) {
         } else {
             amp *= decay;
         }
-        const float band = svf_step(high_cut, svf_step(low_cut, synth_noise(noise)).high).low;
-        out_mono(o, at + i, 2.0f * band * shape);
+        const float band =
+            synth_svf_step(high_cut, synth_svf_step(low_cut, synth_noise(noise)).high).low;
+        synth_out_mono(o, at + i, 2.0f * band * shape);
     }
 }
 
@@ -328,16 +331,17 @@ void synth_bass(const Note& note, const Out& o, int32_t at, int32_t count) {
     const float hz = synth_hz(note.pitch);
     const float step = hz / synth_rate;
     const float sweep_decay = synth_decay(0.09f);
-    Envelope amp = envelope_make(0.003f, 0.25f, 0.75f, 0.02f, note.gate_frames);
-    Svf filter = svf_make(400.0f, 1.1f);
+    Envelope amp = synth_envelope_make(0.003f, 0.25f, 0.75f, 0.02f, note.gate_frames);
+    Svf filter = synth_svf_make(400.0f, 1.1f);
     float sweep = 1.0f, phase = 0.0f, sub_phase = 0.0f;
     for (int32_t i = 0; i < count; ++i) {
-        if (i % synth_control_frames == 0) svf_tune(filter, 160.0f + 1500.0f * sweep, 1.1f);
+        if (i % synth_control_frames == 0) synth_svf_tune(filter, 160.0f + 1500.0f * sweep, 1.1f);
         phase = synth_wrap(phase + step);
         sub_phase = synth_wrap(sub_phase + 0.5f * step);
-        const float saw = svf_step(filter, synth_saw(phase, step)).low;
-        out_mono(o, at + i,
-                 (0.55f * saw + 0.5f * synth_sine(sine, sub_phase)) * envelope_step(amp, i));
+        const float saw = synth_svf_step(filter, synth_saw(phase, step)).low;
+        synth_out_mono(
+            o, at + i,
+            (0.55f * saw + 0.5f * synth_sine(sine, sub_phase)) * synth_envelope_step(amp, i));
         sweep *= sweep_decay;
     }
 }
@@ -345,11 +349,11 @@ void synth_bass(const Note& note, const Out& o, int32_t at, int32_t count) {
 void synth_sub(const Note& note, const Out& o, int32_t at, int32_t count) {
     const SineTable& sine = synth_sine_table();
     const float step = synth_hz(note.pitch) / synth_rate;
-    Envelope amp = envelope_make(0.006f, 1.0f, 1.0f, 0.025f, note.gate_frames);
+    Envelope amp = synth_envelope_make(0.006f, 1.0f, 1.0f, 0.025f, note.gate_frames);
     float phase = 0.0f;
     for (int32_t i = 0; i < count; ++i) {
         phase = synth_wrap(phase + step);
-        out_mono(o, at + i, synth_sine(sine, phase) * envelope_step(amp, i));
+        synth_out_mono(o, at + i, synth_sine(sine, phase) * synth_envelope_step(amp, i));
     }
 }
 
@@ -361,11 +365,11 @@ void synth_saws(const Note& note, const Out& o, int32_t at, int32_t count, Envel
     float phases[3] = {0.0f, 0.33f, 0.67f};
     const float sweep_decay = synth_decay(sweep_s);
     float sweep = 1.0f;
-    Svf left = svf_make(cutoff_hz, 0.8f);
+    Svf left = synth_svf_make(cutoff_hz, 0.8f);
     Svf right = left;
     for (int32_t i = 0; i < count; ++i) {
         if (i % synth_control_frames == 0) {
-            svf_tune(left, cutoff_hz + cutoff_sweep_hz * sweep, 0.8f);
+            synth_svf_tune(left, cutoff_hz + cutoff_sweep_hz * sweep, 0.8f);
             right = Svf{left.k, left.a1, left.a2, left.a3, right.ic1, right.ic2};
         }
         float s[3];
@@ -373,10 +377,10 @@ void synth_saws(const Note& note, const Out& o, int32_t at, int32_t count, Envel
             phases[v] = synth_wrap(phases[v] + steps[v]);
             s[v] = synth_saw(phases[v], steps[v]);
         }
-        const float e = envelope_step(amp, i);
-        const float l = svf_step(left, s[0] + 0.7f * s[1]).low;
-        const float r = svf_step(right, s[2] + 0.7f * s[1]).low;
-        out_stereo(o, at + i, l * e, r * e);
+        const float e = synth_envelope_step(amp, i);
+        const float l = synth_svf_step(left, s[0] + 0.7f * s[1]).low;
+        const float r = synth_svf_step(right, s[2] + 0.7f * s[1]).low;
+        synth_out_stereo(o, at + i, l * e, r * e);
         sweep *= sweep_decay;
     }
 }
@@ -386,12 +390,12 @@ void synth_lead(const Note& note, const Out& o, int32_t at, int32_t count) {
     const float hz = synth_hz(note.pitch);
     const int32_t vibrato_from = synth_rate_hz / 6;
     const float sweep_decay = synth_decay(0.25f);
-    Envelope amp = envelope_make(0.006f, 0.4f, 0.8f, 0.04f, note.gate_frames);
-    Svf filter = svf_make(2000.0f, 1.3f);
+    Envelope amp = synth_envelope_make(0.006f, 0.4f, 0.8f, 0.04f, note.gate_frames);
+    Svf filter = synth_svf_make(2000.0f, 1.3f);
     float phases[2] = {0.0f, 0.5f};
     float sweep = 1.0f, vibrato_phase = 0.0f, depth = 0.0f;
     for (int32_t i = 0; i < count; ++i) {
-        if (i % synth_control_frames == 0) svf_tune(filter, 1100.0f + 3200.0f * sweep, 1.3f);
+        if (i % synth_control_frames == 0) synth_svf_tune(filter, 1100.0f + 3200.0f * sweep, 1.3f);
         if (i >= vibrato_from && depth < 0.004f) depth += 0.004f / synth_rate_hz * 4.0f;
         vibrato_phase = synth_wrap(vibrato_phase + 5.5f / synth_rate);
         const float bend = 1.0f + depth * synth_sine(sine, vibrato_phase);
@@ -400,33 +404,36 @@ void synth_lead(const Note& note, const Out& o, int32_t at, int32_t count) {
         phases[0] = synth_wrap(phases[0] + step0);
         phases[1] = synth_wrap(phases[1] + step1);
         const float saws = synth_saw(phases[0], step0) + synth_saw(phases[1], step1);
-        out_mono(o, at + i, 0.6f * svf_step(filter, saws).low * envelope_step(amp, i));
+        synth_out_mono(o, at + i,
+                       0.6f * synth_svf_step(filter, saws).low * synth_envelope_step(amp, i));
         sweep *= sweep_decay;
     }
 }
 
 void synth_chip(const Note& note, const Out& o, int32_t at, int32_t count) {
     const float step = synth_hz(note.pitch) / synth_rate;
-    Envelope amp = envelope_make(0.001f, 0.12f, 0.55f, 0.012f, note.gate_frames);
-    Svf filter = svf_make(6000.0f, 0.7f);
+    Envelope amp = synth_envelope_make(0.001f, 0.12f, 0.55f, 0.012f, note.gate_frames);
+    Svf filter = synth_svf_make(6000.0f, 0.7f);
     float phase = 0.0f;
     for (int32_t i = 0; i < count; ++i) {
         phase = synth_wrap(phase + step);
         const float square = synth_saw(phase, step) - synth_saw(synth_wrap(phase + 0.5f), step);
-        out_mono(o, at + i, svf_step(filter, square).low * envelope_step(amp, i));
+        synth_out_mono(o, at + i, synth_svf_step(filter, square).low * synth_envelope_step(amp, i));
     }
 }
 
 void synth_pluck(const Note& note, const Out& o, int32_t at, int32_t count) {
     const float step = synth_hz(note.pitch) / synth_rate;
     const float sweep_decay = synth_decay(0.07f);
-    Envelope amp = envelope_make(0.001f, 0.30f, 0.0f, 0.025f, note.gate_frames);
-    Svf filter = svf_make(5000.0f, 1.0f);
+    Envelope amp = synth_envelope_make(0.001f, 0.30f, 0.0f, 0.025f, note.gate_frames);
+    Svf filter = synth_svf_make(5000.0f, 1.0f);
     float phase = 0.0f, sweep = 1.0f;
     for (int32_t i = 0; i < count; ++i) {
-        if (i % synth_control_frames == 0) svf_tune(filter, 900.0f + 3500.0f * sweep, 1.0f);
+        if (i % synth_control_frames == 0) synth_svf_tune(filter, 900.0f + 3500.0f * sweep, 1.0f);
         phase = synth_wrap(phase + step);
-        out_mono(o, at + i, svf_step(filter, synth_saw(phase, step)).low * envelope_step(amp, i));
+        synth_out_mono(
+            o, at + i,
+            synth_svf_step(filter, synth_saw(phase, step)).low * synth_envelope_step(amp, i));
         sweep *= sweep_decay;
     }
 }
@@ -442,7 +449,7 @@ void synth_bell(const Note& note, const Out& o, int32_t at, int32_t count) {
         modulator = synth_wrap(modulator + 3.5f * step);
         const float s = synth_sine(sine, carrier + index * synth_sine(sine, modulator) * 0.159f);
         const float attack = i < 88 ? static_cast<float>(i) / 88.0f : 1.0f;
-        out_mono(o, at + i, s * amp * attack);
+        synth_out_mono(o, at + i, s * amp * attack);
         amp *= amp_decay;
         index *= index_decay;
     }
@@ -453,40 +460,41 @@ void synth_riser(const Note& note, const Out& o, int32_t at, int32_t count) {
     const float gate = static_cast<float>(note.gate_frames < 1 ? 1 : note.gate_frames);
     const float release = synth_decay(0.06f);
     Noise noise = synth_noise_for(note);
-    Svf band = svf_make(300.0f, 2.0f);
+    Svf band = synth_svf_make(300.0f, 2.0f);
     float amp = 0.0f;
     for (int32_t i = 0; i < count; ++i) {
         if (i < note.gate_frames) {
             const float x = static_cast<float>(i) / gate;
-            if (i % synth_control_frames == 0) svf_tune(band, 300.0f * std::exp2(4.3f * x), 2.0f);
+            if (i % synth_control_frames == 0)
+                synth_svf_tune(band, 300.0f * std::exp2(4.3f * x), 2.0f);
             amp = x * x;
         } else {
             amp *= release;
         }
-        out_mono(o, at + i, 2.5f * svf_step(band, synth_noise(noise)).band * amp);
+        synth_out_mono(o, at + i, 2.5f * synth_svf_step(band, synth_noise(noise)).band * amp);
     }
 }
 
 // Independent noise on each side, so the band sounds wide, not central.
 // Two filters on each edge keep the band's energy inside it.
 void synth_air(const Note& note, const Out& o, int32_t at, int32_t count) {
-    Envelope amp = envelope_make(0.8f, 1.0f, 1.0f, 0.3f, note.gate_frames);
+    Envelope amp = synth_envelope_make(0.8f, 1.0f, 1.0f, 0.3f, note.gate_frames);
     Noise noise[2] = {synth_noise_for(note), {synth_noise_for(note).state ^ 0x9E3779B9u}};
-    const Svf low_edge = svf_make(700.0f, 0.7f);
-    const Svf high_edge = svf_make(4000.0f, 0.95f);
+    const Svf low_edge = synth_svf_make(700.0f, 0.7f);
+    const Svf high_edge = synth_svf_make(4000.0f, 0.95f);
     Svf filters[2][4] = {{low_edge, low_edge, high_edge, high_edge},
                          {low_edge, low_edge, high_edge, high_edge}};
     for (int32_t i = 0; i < count; ++i) {
-        const float e = envelope_step(amp, i);
+        const float e = synth_envelope_step(amp, i);
         float side[2];
         for (int c = 0; c < 2; ++c) {
             float x = synth_noise(noise[c]);
-            x = svf_step(filters[c][0], x).high;
-            x = svf_step(filters[c][1], x).high;
-            x = svf_step(filters[c][2], x).low;
-            side[c] = svf_step(filters[c][3], x).low;
+            x = synth_svf_step(filters[c][0], x).high;
+            x = synth_svf_step(filters[c][1], x).high;
+            x = synth_svf_step(filters[c][2], x).low;
+            side[c] = synth_svf_step(filters[c][3], x).low;
         }
-        out_stereo(o, at + i, 2.0f * side[0] * e, 2.0f * side[1] * e);
+        synth_out_stereo(o, at + i, 2.0f * side[0] * e, 2.0f * side[1] * e);
     }
 }
 
@@ -554,13 +562,13 @@ void synth_render(const Note& note, Mix& mix) {
             break;
         case Voice::pad:
             synth_saws(note, o, at, count,
-                       envelope_make(0.06f, 0.8f, 0.8f, 0.12f, note.gate_frames), 3800.0f, 1500.0f,
-                       0.5f);
+                       synth_envelope_make(0.06f, 0.8f, 0.8f, 0.12f, note.gate_frames), 3800.0f,
+                       1500.0f, 0.5f);
             break;
         case Voice::stab:
             synth_saws(note, o, at, count,
-                       envelope_make(0.003f, 0.18f, 0.0f, 0.04f, note.gate_frames), 900.0f, 4200.0f,
-                       0.12f);
+                       synth_envelope_make(0.003f, 0.18f, 0.0f, 0.04f, note.gate_frames), 900.0f,
+                       4200.0f, 0.12f);
             break;
         case Voice::lead:
             synth_lead(note, o, at, count);
