@@ -48,6 +48,23 @@ struct Options {
     bool out_given = false;
 };
 
+// A name like "--quiet" after --out is far likelier a slip than a file.
+std::string compose_not_an_option(const std::string& name) {
+    if (!name.empty() && name[0] == '-')
+        return "a file name that begins with '-' looks like an option (write ./" + name +
+               " if it is a file)";
+    return {};
+}
+
+std::string compose_length_check(const std::string& text) {
+    const bool digits = !text.empty() && text.size() <= 9 &&
+                        text.find_first_not_of("0123456789") == std::string::npos;
+    if (!digits || std::stoll(text) > track_longest_ms)
+        return "expects a whole number of milliseconds from 0 to " +
+               std::to_string(track_longest_ms) + ", not '" + text + "'";
+    return {};
+}
+
 void compose_progress(void* context, const char* stage, int64_t done, int64_t total) {
     progress_bar_report(*static_cast<ProgressBar*>(context), stage, done, total);
 }
@@ -147,12 +164,13 @@ int compose_main(int argc, char** argv) {
         compose_name};
     CLI::Option* out =
         app.add_option("--out", options.out, "the MP3 file to write (default starglow.mp3)")
-            ->type_name("FILE");
+            ->type_name("FILE")
+            ->check(CLI::Validator(compose_not_an_option, "", "not an option"));
     app.add_option("--length", options.length_ms,
                    "length in milliseconds, as frames * 1000 / 44100 truncated (default 203154); "
                    "a shorter length plays the start of the music")
         ->type_name("MS")
-        ->check(CLI::Range(int64_t{0}, track_longest_ms));
+        ->check(CLI::Validator(compose_length_check, "0..3600000", "whole milliseconds"));
     app.add_flag("--silence", options.silence, "write digital silence of that length instead");
     app.add_flag("--analyse", options.analyse,
                  "print how the music moves the show's spectrum bars, its peak and its loudness; "

@@ -220,10 +220,13 @@ TEST(ComposeProgram, RefusesBadOptionsWithAMessageAndNoFile) {
     const std::vector<std::vector<std::string>> bad = {
         {"--length", "-5", "--out", out},
         {"--length", "abc", "--out", out},
+        {"--length", "12.5", "--out", out},
         {"--length", "3600001", "--out", out},
+        {"--length", "99999999999999999999", "--out", out},
         {"--length", "", "--out", out},
         {"--bogus", "--out", out},
         {"--out", out, "extra"},
+        {"--out", "--quiet"},  // not a file named --quiet
         {"--out"},
     };
     for (const auto& options : bad) {
