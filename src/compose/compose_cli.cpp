@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -154,39 +155,9 @@ bool compose_analyse(const Options& options, const int16_t* pcm, size_t frames) 
     return pass;
 }
 
-}  // namespace
-
-int compose_main(int argc, char** argv) {
-    Options options;
-    CLI::App app{
-        "Synthesises the show's music and writes it as an MP3 whose length a gapless "
-        "decoder reads exactly (44100 Hz stereo).",
-        compose_name};
-    CLI::Option* out =
-        app.add_option("--out", options.out, "the MP3 file to write (default starglow.mp3)")
-            ->type_name("FILE")
-            ->check(CLI::Validator(compose_not_an_option, "", "not an option"));
-    app.add_option("--length", options.length_ms,
-                   "length in milliseconds, as frames * 1000 / 44100 truncated (default 203154); "
-                   "a shorter length plays the start of the music")
-        ->type_name("MS")
-        ->check(CLI::Validator(compose_length_check, "0..3600000", "whole milliseconds"));
-    app.add_flag("--silence", options.silence, "write digital silence of that length instead");
-    app.add_flag("--analyse", options.analyse,
-                 "print how the music moves the show's spectrum bars, its peak and its loudness; "
-                 "exit 1 if one misses its target. Writes a file only if --out is given");
-    app.add_flag("--quiet", options.quiet,
-                 "no progress bar (none either when standard error is "
-                 "not a terminal)");
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::ParseError& e) {
-        return app.exit(e);
-    }
-    options.out_given = out->count() > 0;
-    const bool writing = !options.analyse || options.out_given;
-    if (writing && !compose_output_writable(options.out)) return compose_failed;
-
+// Composes (unless silent), analyses if asked, writes if asked; the exit
+// status.
+int compose_run(const Options& options, bool writing) {
     ProgressBar bar;
     progress_bar_start(bar, options.quiet || !isatty(STDERR_FILENO) ? nullptr : stderr);
 
@@ -214,4 +185,47 @@ int compose_main(int argc, char** argv) {
     }
     progress_bar_finish(bar);
     return pass ? 0 : compose_failed;
+}
+
+}  // namespace
+
+int compose_main(int argc, char** argv) {
+    Options options;
+    CLI::App app{
+        "Synthesises the show's music and writes it as an MP3 whose length a gapless "
+        "decoder reads exactly (44100 Hz stereo).",
+        compose_name};
+    CLI::Option* out =
+        app.add_option("--out", options.out, "the MP3 file to write (default starglow.mp3)")
+            ->type_name("FILE")
+            ->check(CLI::Validator(compose_not_an_option, "", "not an option"));
+    app.add_option("--length", options.length_ms,
+                   "length in milliseconds, as frames * 1000 / 44100 truncated (default " +
+                       std::to_string(score_length_ms) +
+                       "); a shorter length plays the start of the music, a longer one ends "
+                       "in silence")
+        ->type_name("MS")
+        ->check(CLI::Validator(compose_length_check, "0.." + std::to_string(track_longest_ms),
+                               "whole milliseconds"));
+    app.add_flag("--silence", options.silence, "write digital silence of that length instead");
+    app.add_flag("--analyse", options.analyse,
+                 "print how the music moves the show's spectrum bars, its peak and its loudness; "
+                 "exit 1 if one misses its target. Writes a file only if --out is given");
+    app.add_flag("--quiet", options.quiet,
+                 "no progress bar (there is none either when standard error is not a terminal)");
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e);
+    }
+    options.out_given = out->count() > 0;
+    const bool writing = !options.analyse || options.out_given;
+    if (writing && !compose_output_writable(options.out)) return compose_failed;
+    try {
+        return compose_run(options, writing);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "\n%s: not enough memory for %lld ms of music\n", compose_name,
+                     static_cast<long long>(options.length_ms));
+        return compose_failed;
+    }
 }
