@@ -16,16 +16,19 @@ double progress_bar_now_s() {
 }  // namespace
 
 void progress_bar_start(ProgressBar& bar, FILE* out) {
-    bar = {out, nullptr, progress_bar_now_s(), 0.0};
+    const double now = progress_bar_now_s();
+    bar = {out, nullptr, now, now, 0.0};
 }
 
 void progress_bar_report(ProgressBar& bar, const char* stage, int64_t done, int64_t total) {
     if (bar.out == nullptr) return;
     const double now = progress_bar_now_s();
+    const double previous_report_s = bar.last_report_s;
+    bar.last_report_s = now;
     if (bar.stage == nullptr || std::strcmp(bar.stage, stage) != 0) {
         if (bar.stage != nullptr) std::fputc('\n', bar.out);
         bar.stage = stage;
-        bar.stage_started_s = now;
+        bar.stage_started_s = previous_report_s;
     } else if (done < total && now - bar.last_drawn_s < progress_bar_redraw_s) {
         return;
     }
@@ -49,4 +52,5 @@ void progress_bar_report(ProgressBar& bar, const char* stage, int64_t done, int6
 void progress_bar_finish(ProgressBar& bar) {
     if (bar.out != nullptr && bar.stage != nullptr) std::fputc('\n', bar.out);
     bar.stage = nullptr;
+    bar.last_report_s = progress_bar_now_s();
 }

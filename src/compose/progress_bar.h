@@ -9,6 +9,7 @@ struct ProgressBar {
     FILE* out;  // null when quiet
     const char* stage;
     double stage_started_s;
+    double last_report_s;  // a stage starts when the one before it last reported
     double last_drawn_s;
 };
 

@@ -51,5 +51,5 @@ void compose_track(int16_t* pcm, int32_t frames, TrackProgress progress, void* p
     }
     // The sends are spent: one of them holds the limiter's gain.
     master_to_pcm(mix, reverb.data(), pcm);
-    if (progress != nullptr && total > frames) progress(progress_context, "mixing", total, total);
+    if (progress != nullptr) progress(progress_context, "mixing", total, total);
 }
