@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "cli/progress_bar.h"
 #include "compose/bar_analysis.h"
 #include "compose/loudness.h"
 #include "compose/mp3_encoder.h"
-#include "compose/progress_bar.h"
 #include "compose/score.h"
 #include "compose/track.h"
 
@@ -159,7 +159,7 @@ bool compose_analyse(const Options& options, const int16_t* pcm, size_t frames) 
 // status.
 int compose_run(const Options& options, bool writing) {
     ProgressBar bar;
-    progress_bar_start(bar, options.quiet || !isatty(STDERR_FILENO) ? nullptr : stderr);
+    progress_bar_start(bar, options.quiet || !isatty(STDERR_FILENO) ? nullptr : stderr, "frames");
 
     const int64_t frames = track_frames_for_ms(options.length_ms);
     std::vector<int16_t> pcm(static_cast<size_t>(frames) * 2, 0);

@@ -6,11 +6,11 @@
 
 #include "audio/music_player.h"
 #include "audio/offline_music.h"
+#include "cli/progress_bar.h"
 #include "display/commands.h"
 #include "display/display_link.h"
 #include "driver/frame_loop.h"
 #include "render/output_file.h"
-#include "render/progress_bar.h"
 #include "render/turn_record.h"
 #include "render/virtual_clock.h"
 
@@ -63,7 +63,7 @@ void render_frame_written(const uint8_t* packet) {
     std::memcpy(r.left, spectrum.left, sizeof r.left);
     std::memcpy(r.right, spectrum.right, sizeof r.right);
     if (render.turns.file != nullptr) write_turn_json(render.turns.file, r);
-    update_progress(render.progress, r.clock_ms);
+    progress_bar_report(render.progress, "rendering", r.clock_ms, show_end_position_ms);
 }
 
 uint32_t render_sink_write(void*, const uint8_t* bytes, uint32_t count) {
@@ -137,7 +137,7 @@ int render_show(const RenderOptions& options) {
     // starts it as srand(1) would; doing that here gives each render in one
     // process the same sequence a fresh starglow has.
     std::srand(1);
-    start_progress(render.progress, options.progress, show_end_position_ms);
+    progress_bar_start(render.progress, options.progress ? stderr : nullptr, "ms of show");
     reset_virtual_clock(options.step_ms);
     attach_display_sink(render_sink_write, nullptr);
     loop_state.clock = render_clock;
@@ -146,7 +146,7 @@ int render_show(const RenderOptions& options) {
     build_timeline(show_timeline);
     mark_t0();
     run_frame_loop();
-    finish_progress(render.progress);
+    progress_bar_finish(render.progress);
     stop_music();
 
     if (!commit_named(render.wire, error) || !commit_named(render.turns, error)) {

@@ -1,4 +1,4 @@
-#include "compose/progress_bar.h"
+#include "cli/progress_bar.h"
 
 #include <chrono>
 #include <cstring>
@@ -15,13 +15,14 @@ double progress_bar_now_s() {
 
 }  // namespace
 
-void progress_bar_start(ProgressBar& bar, FILE* out) {
+void progress_bar_start(ProgressBar& bar, FILE* out, const char* unit) {
     const double now = progress_bar_now_s();
-    bar = {out, nullptr, now, now, 0.0};
+    bar = {out, unit, nullptr, now, now, 0.0};
 }
 
 void progress_bar_report(ProgressBar& bar, const char* stage, int64_t done, int64_t total) {
     if (bar.out == nullptr) return;
+    if (done > total) done = total;
     const double now = progress_bar_now_s();
     const double previous_report_s = bar.last_report_s;
     bar.last_report_s = now;
@@ -43,9 +44,9 @@ void progress_bar_report(ProgressBar& bar, const char* stage, int64_t done, int6
     const double elapsed = now - bar.stage_started_s;
     const double left = fraction > 0.0 ? elapsed * (1.0 - fraction) / fraction : 0.0;
     // \033[K clears what a longer earlier line left behind.
-    std::fprintf(bar.out, "\r%-10s [%s] %3d%%  %lld/%lld frames  %.1f s, %.1f s left\033[K", stage,
+    std::fprintf(bar.out, "\r%-10s [%s] %3d%%  %lld/%lld %s  %.1f s, %.1f s left\033[K", stage,
                  cells, static_cast<int>(fraction * 100.0), static_cast<long long>(done),
-                 static_cast<long long>(total), elapsed, left);
+                 static_cast<long long>(total), bar.unit, elapsed, left);
     std::fflush(bar.out);
 }
 

@@ -6,7 +6,8 @@
 #include <cstdio>
 
 struct ProgressBar {
-    FILE* out;  // null when quiet
+    FILE* out;         // null when quiet
+    const char* unit;  // what is counted ("frames", "ms of show")
     const char* stage;
     double stage_started_s;
     double last_report_s;  // a stage starts when the one before it last reported
@@ -14,7 +15,7 @@ struct ProgressBar {
 };
 
 // Draws on `out`, or nothing at all when `out` is null.
-void progress_bar_start(ProgressBar& bar, FILE* out);
+void progress_bar_start(ProgressBar& bar, FILE* out, const char* unit);
 
 // A new stage name ends the previous stage's line. Redraws at most ten
 // times a second, and always when a stage is complete.
