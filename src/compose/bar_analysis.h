@@ -1,15 +1,13 @@
 // How the show's spectrum bars would stand over a stretch of music: the
 // height of each of the 20 bars, read the way the bars scene reads the
-// spectrum (bands 0 to 19 of both channels, each 2|X_k|/256 of the 256
-// samples ending at the position, rectangular window; height in pixel rows
-// = (left + right) * 100, truncated).
+// spectrum (bands 0 to 19 of both channels from the music layer's analyser;
+// height in pixel rows = (left + right) * 100, truncated).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
 inline constexpr int bar_columns = 20;
-inline constexpr int bar_window_frames = 256;
 inline constexpr int bar_rate_hz = 44100;
 
 // What "the music moves the bars" asks of every column.
