@@ -39,7 +39,6 @@ constexpr int64_t lcdemu_rate_window_ns = 1000 * ns_per_ms;
 constexpr int64_t lcdemu_gif_idle_capture_ns =
     100 * ns_per_ms;  // clients that send no whole frames
 constexpr int64_t lcdemu_gif_last_frame_ns = 1000 * ns_per_ms;
-constexpr int64_t lcdemu_drain_limit_ns = 5000 * ns_per_ms;  // what still waits at the end
 constexpr uint64_t lcdemu_slice_ns = 100 * 1000;  // the shortest slice a task may ask for
 constexpr unsigned long lcdemu_timer_slack_ns = 1000;
 constexpr int lcdemu_read_bytes = 4096;
@@ -93,7 +92,6 @@ struct Emu {
     uint64_t gif_captured_bytes;  // model bytes at the last capture
 
     EmuEnd end;
-    int64_t end_ns;
     char note[port_path_bytes + 160];  // the latest event, for the status line
 };
 
@@ -390,10 +388,8 @@ void lcdemu_signals(int64_t now) {
                 }
                 break;
             case SIGCHLD:
-                if (emu.has_child && child_reap(&emu.child) && emu.end == EmuEnd::running) {
+                if (emu.has_child && child_reap(&emu.child) && emu.end == EmuEnd::running)
                     emu.end = EmuEnd::child_ended;
-                    emu.end_ns = now;
-                }
                 break;
             default:  // SIGINT, SIGTERM, SIGHUP, SIGQUIT
                 emu.end = EmuEnd::interrupted;
@@ -416,8 +412,8 @@ void lcdemu_console() {
 // ---- the loop --------------------------------------------------------------
 
 // True while the loop must go on: running, or finishing what waits on the
-// line after the child or the client has gone.
-bool lcdemu_keep_going(int64_t now) {
+// line after the child or the client has gone (Ctrl-C ends that too).
+bool lcdemu_keep_going() {
     switch (emu.end) {
         case EmuEnd::running:
             return true;
@@ -425,10 +421,14 @@ bool lcdemu_keep_going(int64_t now) {
         case EmuEnd::device_gone:
             return false;
         case EmuEnd::child_ended:
-        case EmuEnd::client_left:
-            if (emu.end_ns == 0) emu.end_ns = now;
-            if (now - emu.end_ns >= lcdemu_drain_limit_ns) return false;
-            return emu.pacer.count > 0 || (emu.has_child && emu.child.console_fd >= 0);
+        case EmuEnd::client_left: {
+            // Every byte the client wrote is shown: ours, the kernel's, and
+            // (for a child) what its console still has to say.
+            int unread = 0;
+            ioctl(emu.port.fd, FIONREAD, &unread);
+            return emu.pacer.count > 0 || unread > 0 ||
+                   (emu.has_child && emu.child.console_fd >= 0);
+        }
     }
     return false;
 }
@@ -473,7 +473,7 @@ void lcdemu_loop() {
             emu.rate_frames = frames;
             emu.rate_since_ns = now;
         }
-        if (!lcdemu_keep_going(now)) return;
+        if (!lcdemu_keep_going()) return;
 
         enum { port_slot, signal_slot, notify_slot, console_slot, hold_slot, slots };
         pollfd fds[slots];
@@ -655,7 +655,7 @@ int lcdemu_finish() {
 
     if (emu.end == EmuEnd::device_gone)
         std::fprintf(stderr, "lcdemu: %s went away\n", emu.port.path);
-    if (emu.has_child && emu.tally.child_exit != 0 && emu.child.line_count > 0) {
+    if (emu.end == EmuEnd::child_ended && emu.tally.child_exit != 0 && emu.child.line_count > 0) {
         std::fprintf(stderr, "lcdemu: %s ended with status %d; its last words:\n",
                      options.command[0].c_str(), emu.tally.child_exit);
         for (int i = 0; i < emu.child.line_count; ++i)

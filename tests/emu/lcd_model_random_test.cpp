@@ -18,17 +18,22 @@ Stream random_session(std::mt19937& random) {
     Stream s;
     while (s.size() < random_session_bytes) {
         switch (kind(random)) {
-            case 0: s.push_back(cmd::prefix); break;
+            case 0:
+                s.push_back(cmd::prefix);
+                break;
             case 1: {  // a known command with random arguments
                 uint8_t code;
                 do code = static_cast<uint8_t>(byte(random));
                 while (lcd_command_arguments(code) < 0);
                 s.push_back(cmd::prefix);
                 s.push_back(code);
-                for (int i = 0; i < lcd_command_arguments(code); ++i) s.push_back(static_cast<uint8_t>(byte(random)));
+                for (int i = 0; i < lcd_command_arguments(code); ++i)
+                    s.push_back(static_cast<uint8_t>(byte(random)));
                 break;
             }
-            default: s.push_back(static_cast<uint8_t>(byte(random))); break;
+            default:
+                s.push_back(static_cast<uint8_t>(byte(random)));
+                break;
         }
     }
     return s;

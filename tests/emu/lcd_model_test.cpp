@@ -17,30 +17,54 @@ struct KnownCommand {
     int arguments;
 };
 constexpr KnownCommand known_commands[] = {
-    {cmd::clear_screen, 0},      {cmd::cursor_home, 0},
-    {cmd::cursor_to, 2},         {cmd::cursor_left, 0},
-    {cmd::cursor_right, 0},      {cmd::underline_on, 0},
-    {cmd::underline_off, 0},     {cmd::block_on, 0},
-    {cmd::block_off, 0},         {cmd::wrap_on, 0},
-    {cmd::wrap_off, 0},          {cmd::autoscroll_on, 0},
-    {cmd::autoscroll_off, 0},    {cmd::define_glyph, 9},
-    {cmd::backlight_on, 1},      {cmd::backlight_off, 0},
-    {cmd::set_brightness, 1},    {cmd::save_brightness, 1},
-    {cmd::set_contrast, 1},      {cmd::save_contrast, 1},
-    {cmd::gpo_on, 1},            {cmd::gpo_off, 1},
-    {cmd::key_transmit_on, 0},   {cmd::key_transmit_off, 0},
-    {cmd::keypad_debounce, 1},   {cmd::keypad_repeat_on, 1},
-    {cmd::keypad_repeat_off, 0}, {cmd::keypad_poll, 0},
-    {cmd::keypad_clear, 0},      {cmd::load_horizontal_bars, 0},
-    {cmd::load_narrow_vertical_bars, 0}, {cmd::load_wide_vertical_bars, 0},
-    {cmd::load_big_digits, 0},   {cmd::horizontal_bar, 4},
-    {cmd::vertical_bar, 2},      {cmd::big_digit, 2},
-    {cmd::set_baud_rate, 1},     {cmd::flow_control_on, 2},
-    {cmd::flow_control_off, 0},  {cmd::set_startup_screen, 80},
-    {cmd::set_remember, 1},      {cmd::load_glyph_bank, 1},
-    {cmd::save_glyph_to_bank, 10}, {cmd::save_startup_glyph, 9},
-    {cmd::set_serial_number, 2}, {cmd::set_bus_address, 1},
-    {cmd::read_module_type, 0},  {cmd::read_firmware_version, 0},
+    {cmd::clear_screen, 0},
+    {cmd::cursor_home, 0},
+    {cmd::cursor_to, 2},
+    {cmd::cursor_left, 0},
+    {cmd::cursor_right, 0},
+    {cmd::underline_on, 0},
+    {cmd::underline_off, 0},
+    {cmd::block_on, 0},
+    {cmd::block_off, 0},
+    {cmd::wrap_on, 0},
+    {cmd::wrap_off, 0},
+    {cmd::autoscroll_on, 0},
+    {cmd::autoscroll_off, 0},
+    {cmd::define_glyph, 9},
+    {cmd::backlight_on, 1},
+    {cmd::backlight_off, 0},
+    {cmd::set_brightness, 1},
+    {cmd::save_brightness, 1},
+    {cmd::set_contrast, 1},
+    {cmd::save_contrast, 1},
+    {cmd::gpo_on, 1},
+    {cmd::gpo_off, 1},
+    {cmd::key_transmit_on, 0},
+    {cmd::key_transmit_off, 0},
+    {cmd::keypad_debounce, 1},
+    {cmd::keypad_repeat_on, 1},
+    {cmd::keypad_repeat_off, 0},
+    {cmd::keypad_poll, 0},
+    {cmd::keypad_clear, 0},
+    {cmd::load_horizontal_bars, 0},
+    {cmd::load_narrow_vertical_bars, 0},
+    {cmd::load_wide_vertical_bars, 0},
+    {cmd::load_big_digits, 0},
+    {cmd::horizontal_bar, 4},
+    {cmd::vertical_bar, 2},
+    {cmd::big_digit, 2},
+    {cmd::set_baud_rate, 1},
+    {cmd::flow_control_on, 2},
+    {cmd::flow_control_off, 0},
+    {cmd::set_startup_screen, 80},
+    {cmd::set_remember, 1},
+    {cmd::load_glyph_bank, 1},
+    {cmd::save_glyph_to_bank, 10},
+    {cmd::save_startup_glyph, 9},
+    {cmd::set_serial_number, 2},
+    {cmd::set_bus_address, 1},
+    {cmd::read_module_type, 0},
+    {cmd::read_firmware_version, 0},
     {cmd::read_serial_number, 0},
 };
 
@@ -114,8 +138,8 @@ TEST(LcdModel, CursorPositionsAreClampedIntoTheScreen) {
     struct Case {
         int column, row, want_column, want_row;
     };
-    for (const Case& c : {Case{1, 1, 0, 0}, Case{20, 4, 19, 3}, Case{0, 0, 0, 0}, Case{21, 5, 19, 3},
-                          Case{255, 255, 19, 3}, Case{7, 3, 6, 2}}) {
+    for (const Case& c : {Case{1, 1, 0, 0}, Case{20, 4, 19, 3}, Case{0, 0, 0, 0},
+                          Case{21, 5, 19, 3}, Case{255, 255, 19, 3}, Case{7, 3, 6, 2}}) {
         const LcdModel m = model_after(command(cmd::cursor_to, {c.column, c.row}));
         EXPECT_EQ(m.cursor_column, c.want_column) << c.column << "," << c.row;
         EXPECT_EQ(m.cursor_row, c.want_row) << c.column << "," << c.row;
@@ -212,9 +236,10 @@ TEST(LcdModel, BuiltInCharactersComeFromTheRom) {
 }
 
 TEST(LcdModel, ReadBackQueriesAnswerAtOnce) {
-    LcdModel m = model_after(join({command(cmd::read_module_type), command(cmd::read_firmware_version),
-                                   command(cmd::set_serial_number, {0x12, 0x34}),
-                                   command(cmd::read_serial_number), command(cmd::keypad_poll)}));
+    LcdModel m =
+        model_after(join({command(cmd::read_module_type), command(cmd::read_firmware_version),
+                          command(cmd::set_serial_number, {0x12, 0x34}),
+                          command(cmd::read_serial_number), command(cmd::keypad_poll)}));
     uint8_t replies[8];
     ASSERT_EQ(lcd_model_take_replies(&m, replies, 8), 5);
     EXPECT_EQ(replies[0], 0x05);  // a 20x4
@@ -250,7 +275,8 @@ TEST(LcdModel, SettingsCommands) {
     EXPECT_EQ(m.gpo, 0b101);  // output 9 does not exist
     EXPECT_TRUE(m.underline_cursor);
     EXPECT_TRUE(m.block_cursor);
-    feed(m, join({command(cmd::backlight_on, {5}), command(cmd::gpo_off, {1}), command(cmd::save_brightness, {7})}));
+    feed(m, join({command(cmd::backlight_on, {5}), command(cmd::gpo_off, {1}),
+                  command(cmd::save_brightness, {7})}));
     EXPECT_TRUE(m.backlight);
     EXPECT_EQ(m.backlight_minutes, 5);
     EXPECT_EQ(m.gpo, 0b100);
@@ -270,7 +296,8 @@ TEST(LcdModel, ResetKeepsTheCountersInitClearsThem) {
 TEST(LcdModel, AFrameIsCompleteWhenTheLastCellIsWritten) {
     Stream frame;
     for (int row = 1; row <= 4; ++row) {
-        const Stream part = join({command(cmd::cursor_to, {1, row}), text(std::string(20, '0' + row))});
+        const Stream part =
+            join({command(cmd::cursor_to, {1, row}), text(std::string(20, '0' + row))});
         frame.insert(frame.end(), part.begin(), part.end());
     }
     LcdModel m = model_after(frame);
@@ -281,9 +308,9 @@ TEST(LcdModel, AFrameIsCompleteWhenTheLastCellIsWritten) {
 }
 
 TEST(LcdModel, HorizontalBarsUseTheLoadedSet) {
-    LcdModel m = model_after(join({command(cmd::load_horizontal_bars),
-                                   command(cmd::horizontal_bar, {1, 1, 0, 12}),
-                                   command(cmd::horizontal_bar, {20, 2, 1, 7})}));
+    LcdModel m = model_after(
+        join({command(cmd::load_horizontal_bars), command(cmd::horizontal_bar, {1, 1, 0, 12}),
+              command(cmd::horizontal_bar, {20, 2, 1, 7})}));
     EXPECT_EQ(m.bar_style, LcdBarStyle::horizontal);
     EXPECT_EQ(m.cells[cell_index(0, 0)], char_rom_block_code);
     EXPECT_EQ(m.cells[cell_index(0, 1)], char_rom_block_code);
@@ -300,24 +327,29 @@ TEST(LcdModel, HorizontalBarsUseTheLoadedSet) {
 }
 
 TEST(LcdModel, VerticalBarsRedrawTheirColumn) {
-    LcdModel m = model_after(join({command(cmd::load_wide_vertical_bars), command(cmd::vertical_bar, {3, 13})}));
+    LcdModel m = model_after(
+        join({command(cmd::load_wide_vertical_bars), command(cmd::vertical_bar, {3, 13})}));
     EXPECT_EQ(m.cells[cell_index(3, 2)], char_rom_block_code);
     EXPECT_EQ(m.cells[cell_index(2, 2)], 4);  // five pixel rows
     EXPECT_EQ(m.cells[cell_index(1, 2)], ' ');
     feed(m, join({command(cmd::load_narrow_vertical_bars), command(cmd::vertical_bar, {3, 200})}));
-    for (int row = 0; row < 4; ++row) EXPECT_EQ(m.cells[cell_index(row, 2)], 7);  // the narrow full cell
+    for (int row = 0; row < 4; ++row)
+        EXPECT_EQ(m.cells[cell_index(row, 2)], 7);  // the narrow full cell
     feed(m, command(cmd::vertical_bar, {3, 0}));
     for (int row = 0; row < 4; ++row) EXPECT_EQ(m.cells[cell_index(row, 2)], ' ');
 }
 
 TEST(LcdModel, BigDigitsAreThreeCellsWide) {
-    LcdModel m = model_after(join({command(cmd::load_big_digits), command(cmd::big_digit, {1, 8}),
-                                   command(cmd::big_digit, {30, 1}), command(cmd::big_digit, {5, 12})}));
+    LcdModel m =
+        model_after(join({command(cmd::load_big_digits), command(cmd::big_digit, {1, 8}),
+                          command(cmd::big_digit, {30, 1}), command(cmd::big_digit, {5, 12})}));
     const uint8_t block = char_rom_block_code;
     EXPECT_EQ(Stream(m.cells, m.cells + 3), (Stream{block, 0, block}));  // top strip between
-    EXPECT_EQ(Stream(m.cells + cell_index(3, 0), m.cells + cell_index(3, 3)), (Stream{block, 1, block}));
+    EXPECT_EQ(Stream(m.cells + cell_index(3, 0), m.cells + cell_index(3, 3)),
+              (Stream{block, 1, block}));
     // Column clamped so the digit fits; digit 12 draws nothing.
-    EXPECT_EQ(Stream(m.cells + cell_index(0, 17), m.cells + cell_index(0, 20)), (Stream{0, block, ' '}));
+    EXPECT_EQ(Stream(m.cells + cell_index(0, 17), m.cells + cell_index(0, 20)),
+              (Stream{0, block, ' '}));
     EXPECT_EQ(screen_row(m, 1).substr(3, 14), std::string(14, ' '));
 }
 

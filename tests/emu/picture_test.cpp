@@ -34,15 +34,17 @@ uint8_t dot_at(const uint8_t* dots, int cell_row, int cell_column, int y, int x)
 // Three states the golden files show.
 LcdModel glyph_cells_state() {
     const Stream smiley = {0x00, 0x0A, 0x0A, 0x00, 0x11, 0x0E, 0x00, 0xFF};
-    return model_after(join({command(cmd::define_glyph, {0}), smiley, command(cmd::cursor_to, {2, 2}),
-                             Stream{0, 8, 0}, command(cmd::underline_on), command(cmd::cursor_to, {10, 3})}));
+    return model_after(
+        join({command(cmd::define_glyph, {0}), smiley, command(cmd::cursor_to, {2, 2}),
+              Stream{0, 8, 0}, command(cmd::underline_on), command(cmd::cursor_to, {10, 3})}));
 }
 
 LcdModel rom_text_state() {
     // Four rows of 20, written in one run (wrap on).
     const std::string rows = std::string("STARGLOW lcdemu 2.0!") + "The quick brown fox " +
                              "jumps over lazy dogs" + "{[(<\"#$%&'*+,-/>)]}";
-    return model_after(join({text(rows), command(cmd::cursor_to, {17, 3}), Stream{0x7E, 0x7F, 0xFF}}));
+    return model_after(
+        join({text(rows), command(cmd::cursor_to, {17, 3}), Stream{0x7E, 0x7F, 0xFF}}));
 }
 
 LcdModel spectrum_bars_state() {
@@ -92,7 +94,8 @@ TEST(Picture, CellsShowTheirRowsWithGlassBetween) {
         EXPECT_EQ(dot_at(dots, 1, column, 1, 1), picture_lit);
         EXPECT_EQ(dot_at(dots, 1, column, 1, 3), picture_lit);
         // Row 7 was sent as FF: the low five bits light the whole row.
-        for (int x = 0; x < glyph_columns; ++x) EXPECT_EQ(dot_at(dots, 1, column, 7, x), picture_lit);
+        for (int x = 0; x < glyph_columns; ++x)
+            EXPECT_EQ(dot_at(dots, 1, column, 7, x), picture_lit);
     }
     // The gap column after a cell and the margin are glass.
     EXPECT_EQ(dot_at(dots, 1, 1, 0, glyph_columns), picture_glass);
@@ -140,12 +143,14 @@ TEST(Picture, GoldenPngsPixelForPixel) {
         const std::string golden = std::string(golden_dir) + "/" + g.name + ".png";
         char error[256];
         if (update) {
-            ASSERT_TRUE(png_picture_write(m, palette, g.scale, golden.c_str(), error, sizeof error)) << error;
+            ASSERT_TRUE(png_picture_write(m, palette, g.scale, golden.c_str(), error, sizeof error))
+                << error;
         }
 
         // The file written now must read back as the golden one, pixel for pixel.
         const std::string fresh = std::string(g.name) + "_actual.png";
-        ASSERT_TRUE(png_picture_write(m, palette, g.scale, fresh.c_str(), error, sizeof error)) << error;
+        ASSERT_TRUE(png_picture_write(m, palette, g.scale, fresh.c_str(), error, sizeof error))
+            << error;
         std::vector<uint8_t> want, got;
         int want_width = 0, want_height = 0, got_width = 0, got_height = 0;
         ASSERT_TRUE(read_png(golden, &want, &want_width, &want_height)) << "cannot read " << golden;
@@ -162,17 +167,19 @@ TEST(Picture, GoldenPngsPixelForPixel) {
             if (want[i] == got[i]) continue;
             const size_t pixel = i / 3;
             FAIL() << "first difference at x " << pixel % static_cast<size_t>(got_width) << ", y "
-                   << pixel / static_cast<size_t>(got_width) << " (see " << fresh << " in the test directory)";
+                   << pixel / static_cast<size_t>(got_width) << " (see " << fresh
+                   << " in the test directory)";
         }
     }
 }
 
 TEST(Picture, PngScaleOutOfRangeIsAnErrorNotACrash) {
     char error[256];
-    EXPECT_FALSE(png_picture_write(model_after({}), picture_palettes[0], 0, "never.png", error, sizeof error));
-    EXPECT_NE(std::string(error).find("scale"), std::string::npos);
-    EXPECT_FALSE(png_picture_write(model_after({}), picture_palettes[0], 2, "/no/such/dir/x.png", error,
+    EXPECT_FALSE(png_picture_write(model_after({}), picture_palettes[0], 0, "never.png", error,
                                    sizeof error));
+    EXPECT_NE(std::string(error).find("scale"), std::string::npos);
+    EXPECT_FALSE(png_picture_write(model_after({}), picture_palettes[0], 2, "/no/such/dir/x.png",
+                                   error, sizeof error));
 }
 
 TEST(Picture, AGifHoldsEachStateWithItsDelay) {
@@ -219,7 +226,8 @@ TEST(Picture, AGifHoldsEachStateWithItsDelay) {
     for (int y = 0; y < d.Height; ++y)
         std::memcpy(&canvas[static_cast<size_t>((d.Top + y) * gif->SWidth + d.Left)],
                     gif->SavedImages[1].RasterBits + y * d.Width, static_cast<size_t>(d.Width));
-    const LcdModel two = model_after(join({text("one"), command(cmd::cursor_to, {10, 3}), text("two")}));
+    const LcdModel two =
+        model_after(join({text("one"), command(cmd::cursor_to, {10, 3}), text("two")}));
     uint8_t dots[picture_dot_count];
     picture_dots(two, true, dots);
     std::vector<uint8_t> want(canvas.size());

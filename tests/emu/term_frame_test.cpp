@@ -38,9 +38,11 @@ struct Terminal {
     ::testing::AssertionResult apply(const std::string& bytes) {
         for (size_t i = 0; i < bytes.size();) {
             if (bytes[i] == '\x1b') {
-                if (bytes[i + 1] != '[') return ::testing::AssertionFailure() << "ESC without [ at " << i;
+                if (bytes[i + 1] != '[')
+                    return ::testing::AssertionFailure() << "ESC without [ at " << i;
                 size_t end = i + 2;
-                while (end < bytes.size() && !std::isalpha(static_cast<unsigned char>(bytes[end]))) ++end;
+                while (end < bytes.size() && !std::isalpha(static_cast<unsigned char>(bytes[end])))
+                    ++end;
                 const std::string params = bytes.substr(i + 2, end - i - 2);
                 const char final = bytes[end];
                 std::vector<int> p;
@@ -69,9 +71,11 @@ struct Terminal {
             }
             const unsigned char lead = static_cast<unsigned char>(bytes[i]);
             const size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-            if (lead < 0x20) return ::testing::AssertionFailure() << "control byte " << int(lead) << " at " << i;
+            if (lead < 0x20)
+                return ::testing::AssertionFailure() << "control byte " << int(lead) << " at " << i;
             if (row < 0 || row >= rows || column < 0 || column >= columns)
-                return ::testing::AssertionFailure() << "character outside the terminal at " << row << "," << column;
+                return ::testing::AssertionFailure()
+                       << "character outside the terminal at " << row << "," << column;
             at(row, column) = Cell{bytes.substr(i, length), fg, bg};
             ++column;
             i += length;
@@ -87,8 +91,10 @@ Colour colour_of(const Rgb& c) {
 const char* const no_status[term_status_lines] = {"", ""};
 
 std::string build(TermFrame& frame, const LcdModel& m, int columns, int rows, bool compact = false,
-                  const char* const status[term_status_lines] = no_status, bool cursor_shown = true) {
-    const size_t n = term_frame_build(&frame, m, picture_palettes[0], cursor_shown, compact, columns, rows, status);
+                  const char* const status[term_status_lines] = no_status,
+                  bool cursor_shown = true) {
+    const size_t n = term_frame_build(&frame, m, picture_palettes[0], cursor_shown, compact,
+                                      columns, rows, status);
     return std::string(frame.bytes, n);
 }
 
@@ -107,16 +113,19 @@ std::string build(TermFrame& frame, const LcdModel& m, int columns, int rows, bo
             if (compact) {
                 const Cell& c = t.at(top + y / 2, left + x / 2);
                 static const char* const quadrants[16] = {
-                    " ", "\u2598", "\u259D", "\u2580", "\u2596", "\u258C", "\u259E", "\u259B",
+                    " ",      "\u2598", "\u259D", "\u2580", "\u2596", "\u258C", "\u259E", "\u259B",
                     "\u2597", "\u259A", "\u2590", "\u259C", "\u2584", "\u2599", "\u259F", "\u2588"};
                 int mask = -1;
                 for (int q = 0; q < 16; ++q)
                     if (c.glyph == quadrants[q]) mask = q;
-                if (mask < 0) return ::testing::AssertionFailure() << "not a quadrant at " << x << "," << y;
+                if (mask < 0)
+                    return ::testing::AssertionFailure() << "not a quadrant at " << x << "," << y;
                 const bool lit = (mask >> ((y % 2) * 2 + x % 2)) & 1;
                 if (lit != (dot == picture_lit))
-                    return ::testing::AssertionFailure() << "compact dot " << x << "," << y << " lit " << lit;
-                if (c.bg != colour_of(rgb[picture_glass]) || (mask != 0 && c.fg != colour_of(rgb[picture_lit])))
+                    return ::testing::AssertionFailure()
+                           << "compact dot " << x << "," << y << " lit " << lit;
+                if (c.bg != colour_of(rgb[picture_glass]) ||
+                    (mask != 0 && c.fg != colour_of(rgb[picture_lit])))
                     return ::testing::AssertionFailure() << "compact colours at " << x << "," << y;
             } else {
                 const Cell& c = t.at(top + y / 2, left + x);
@@ -129,7 +138,8 @@ std::string build(TermFrame& frame, const LcdModel& m, int columns, int rows, bo
                     return ::testing::AssertionFailure() << "unexpected glyph at " << x << "," << y;
                 }
                 if (shown != colour_of(rgb[dot]))
-                    return ::testing::AssertionFailure() << "dot " << x << "," << y << " is not in its colour";
+                    return ::testing::AssertionFailure()
+                           << "dot " << x << "," << y << " is not in its colour";
             }
         }
     }
@@ -137,9 +147,10 @@ std::string build(TermFrame& frame, const LcdModel& m, int columns, int rows, bo
 }
 
 LcdModel busy_model() {
-    return model_after(join({command(cmd::define_glyph, {1, 0x15, 0x0A, 0x15, 0x0A, 0x15, 0x0A, 0x15, 0x0A}),
-                             text("The show: "), Stream{1, 1, 1, 0xFF}, command(cmd::cursor_to, {1, 3}),
-                             text("~~~~ lcdemu ~~~~"), command(cmd::underline_on)}));
+    return model_after(
+        join({command(cmd::define_glyph, {1, 0x15, 0x0A, 0x15, 0x0A, 0x15, 0x0A, 0x15, 0x0A}),
+              text("The show: "), Stream{1, 1, 1, 0xFF}, command(cmd::cursor_to, {1, 3}),
+              text("~~~~ lcdemu ~~~~"), command(cmd::underline_on)}));
 }
 
 TEST(TermFrame, TheFullPictureShowsEveryDot) {
@@ -189,8 +200,10 @@ TEST(TermFrame, NewColoursOrANewSizeRedrawTheWhole) {
 
 TEST(TermFrame, NarrowTerminalsGetTheCompactPicture) {
     EXPECT_EQ(term_frame_layout(term_full_columns, term_needed_rows, false), TermLayout::full);
-    EXPECT_EQ(term_frame_layout(term_full_columns - 1, term_needed_rows, false), TermLayout::compact);
-    EXPECT_EQ(term_frame_layout(term_compact_columns, term_needed_rows, false), TermLayout::compact);
+    EXPECT_EQ(term_frame_layout(term_full_columns - 1, term_needed_rows, false),
+              TermLayout::compact);
+    EXPECT_EQ(term_frame_layout(term_compact_columns, term_needed_rows, false),
+              TermLayout::compact);
     EXPECT_EQ(term_frame_layout(200, 60, true), TermLayout::compact);
     EXPECT_EQ(term_frame_layout(term_compact_columns - 1, 60, false), TermLayout::too_small);
     EXPECT_EQ(term_frame_layout(200, term_needed_rows - 1, false), TermLayout::too_small);
@@ -239,12 +252,15 @@ TEST(TermFrame, StatusLinesGoUnderThePictureClippedToTheTerminal) {
     const std::string change = build(frame, busy_model(), 130, 30, false, later);
     EXPECT_LT(change.size(), 64u);
     ASSERT_TRUE(t.apply(change));
-    EXPECT_EQ(t.at(top + 1, left).glyph + t.at(top + 1, left + 5).glyph + t.at(top + 1, left + 6).glyph, ">4 ");
+    EXPECT_EQ(
+        t.at(top + 1, left).glyph + t.at(top + 1, left + 5).glyph + t.at(top + 1, left + 6).glyph,
+        ">4 ");
 }
 
 TEST(TermFrame, TheWorstFrameFitsItsBuffer) {
     // Every dot differs from its neighbours: the most colour changes.
-    Stream checker = command(cmd::define_glyph, {0, 0x15, 0x0A, 0x15, 0x0A, 0x15, 0x0A, 0x15, 0x0A});
+    Stream checker =
+        command(cmd::define_glyph, {0, 0x15, 0x0A, 0x15, 0x0A, 0x15, 0x0A, 0x15, 0x0A});
     checker.insert(checker.end(), screen_cells, 0);
     TermFrame frame;
     term_frame_init(&frame);
