@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <csignal>
 
 #include "render/render_show.h"
 
@@ -10,22 +11,57 @@ int main(int argc, char** argv) {
     RenderOptions options;
     bool quiet = false;
     CLI::App app{
-        "Renders the starglow show on a virtual clock: by default every byte on the link takes "
+        "Renders the starglow show on a virtual clock. By default every byte on the link takes "
         "10/57600 s, "
-        "as on the real display, so the same options always give the same bytes."};
+        "as on the real display, so the same options always give the same bytes. Every output is "
+        "written "
+        "under a temporary name and appears only when complete."};
     app.add_option("--step", options.step_ms,
                    "give turn k the clock k*MS instead of pacing by the link's bytes")
+        ->option_text("MS")
         ->check(CLI::Range(1, 1000000));
     auto* silent =
         app.add_flag("--silent", options.silent, "render without music: the spectrum reads zero");
-    app.add_option("--music", options.music_path, "the music file (exactly 203154 ms)")
+    app.add_option("--music", options.music_path,
+                   "the music file; it must be exactly 203154 ms long")
+        ->option_text("FILE")
         ->excludes(silent)
         ->capture_default_str();
-    app.add_option("--wire", options.wire_path,
-                   "write the exact bytes sent to the display after t0");
-    app.add_option("--turns", options.turns_path, "write one JSON object per turn (JSON lines)");
-    app.add_flag("--quiet", quiet, "no progress bar");
+    app.add_option("--wire", options.wire_path, "the exact bytes sent to the display after t0")
+        ->option_text("FILE");
+    app.add_option("--turns", options.turns_path,
+                   "one JSON object per turn: turn, clock_ms, position_ms, row, t, screen, glyphs, "
+                   "left, right")
+        ->option_text("FILE");
+    app.add_option("--png", options.png_dir,
+                   "one PNG per turn (turn_000000.png, ...) in this folder")
+        ->option_text("DIR");
+    app.add_option("--png-every", options.png_every, "with --png: only every Nth turn")
+        ->option_text("N")
+        ->check(CLI::Range(1, 1000000));
+    app.add_option("--gif", options.gif_path, "an animated GIF at the true timing of the frames")
+        ->option_text("FILE");
+    app.add_option("--video", options.video_path,
+                   "an MP4 video with the music (needs the ffmpeg command)")
+        ->option_text("FILE");
+    app.add_option("--fps", options.video_fps, "frames a second of the video")
+        ->check(CLI::IsMember({30, 60}))
+        ->capture_default_str();
+    app.add_option("--sheet", options.sheet_path,
+                   "a contact sheet: a frame from the middle of each scene window")
+        ->option_text("FILE");
+    app.add_option("--palette", options.palette,
+                   "colours of the pictures: blue, green, white, amber")
+        ->capture_default_str();
+    app.add_option("--scale", options.scale, "pixels per LCD dot in PNGs and the GIF")
+        ->check(CLI::Range(1, 8))
+        ->capture_default_str();
+    app.add_flag("--quiet", quiet,
+                 "no progress bar (there is none either when standard error is not a terminal)");
     CLI11_PARSE(app, argc, argv);
     options.progress = !quiet && isatty(STDERR_FILENO);
+    // A video encoder that gives up must not kill the render with a signal:
+    // the failed write says so instead.
+    std::signal(SIGPIPE, SIG_IGN);
     return render_show(options);
 }

@@ -1,5 +1,6 @@
 #include "render/output_file.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -64,11 +65,28 @@ bool open_output(OutputFile& out, const std::string& path, std::string& error) {
     return true;
 }
 
-bool commit_output(OutputFile& out, std::string& error) {
-    const bool written = std::ferror(out.file) == 0;
-    const int write_errno = errno;
-    const bool closed = std::fclose(out.file) == 0;
+void reserve_output(OutputFile& out, const std::string& path) {
+    out.path = path;
+    out.temporary = temporary_beside(path);
     out.file = nullptr;
+    track(out.temporary);
+}
+
+bool commit_output(OutputFile& out, std::string& error) {
+    // Writers that create their own files may make them private; the
+    // finished output gets the modes any new file of ours would have.
+    const mode_t mask = umask(0);
+    umask(mask);
+    chmod(out.temporary.c_str(), 0666 & ~mask);
+    bool written = true;
+    bool closed = true;
+    int write_errno = 0;
+    if (out.file != nullptr) {
+        written = std::ferror(out.file) == 0;
+        write_errno = errno;
+        closed = std::fclose(out.file) == 0;
+        out.file = nullptr;
+    }
     if (!written || !closed) {
         error = describe(out.path, written ? errno : write_errno);
         std::remove(out.temporary.c_str());

@@ -16,8 +16,12 @@ struct OutputFile {
 // message naming the path and the reason.
 bool open_output(OutputFile& out, const std::string& path, std::string& error);
 
-// Closes and renames into place; false (and the temporary removed) if any
-// write failed.
+// For outputs that another writer creates: names the temporary file (and
+// removes it at exit unless committed) without opening it.
+void reserve_output(OutputFile& out, const std::string& path);
+
+// Closes (when open) and renames into place; false (and the temporary
+// removed) if any write failed.
 bool commit_output(OutputFile& out, std::string& error);
 
 // Closes and removes the temporary.

@@ -11,6 +11,7 @@
 #include "display/display_link.h"
 #include "driver/frame_loop.h"
 #include "render/output_file.h"
+#include "render/picture_outputs.h"
 #include "render/turn_record.h"
 #include "render/virtual_clock.h"
 
@@ -63,10 +64,13 @@ void render_frame_written(const uint8_t* packet) {
     std::memcpy(r.left, spectrum.left, sizeof r.left);
     std::memcpy(r.right, spectrum.right, sizeof r.right);
     if (render.turns.file != nullptr) write_turn_json(render.turns.file, r);
+    pictures_turn_done(r);
     progress_bar_report(render.progress, "rendering", r.clock_ms, show_end_position_ms);
 }
 
 uint32_t render_sink_write(void*, const uint8_t* bytes, uint32_t count) {
+    pictures_bytes(bytes, count, virtual_clock.bytes_sent, virtual_clock.step_ms == 0,
+                   render.record.clock_ms);
     count_link_bytes(count);
     if (render.wire.file != nullptr) std::fwrite(bytes, 1, count, render.wire.file);
     if (count == define_glyph_bytes && bytes[0] == cmd::prefix && bytes[1] == cmd::define_glyph) {
@@ -99,7 +103,13 @@ bool open_named(OutputFile& out, const std::string& path, std::string& error) {
 }
 
 bool commit_named(OutputFile& out, std::string& error) {
-    return out.file == nullptr || commit_output(out, error);
+    return out.path.empty() || commit_output(out, error);
+}
+
+void render_abandon() {
+    abandon_output(render.wire);
+    abandon_output(render.turns);
+    pictures_abandon();
 }
 
 }  // namespace
@@ -125,10 +135,9 @@ int render_show(const RenderOptions& options) {
 
     std::string error;
     if (!open_named(render.wire, options.wire_path, error) ||
-        !open_named(render.turns, options.turns_path, error)) {
-        std::fprintf(stderr, "starglow-render: cannot write %s\n", error.c_str());
-        abandon_output(render.wire);
-        abandon_output(render.turns);
+        !open_named(render.turns, options.turns_path, error) || !pictures_open(options, error)) {
+        std::fprintf(stderr, "starglow-render: %s\n", error.c_str());
+        render_abandon();
         stop_music();
         return 1;
     }
@@ -149,10 +158,10 @@ int render_show(const RenderOptions& options) {
     progress_bar_finish(render.progress);
     stop_music();
 
-    if (!commit_named(render.wire, error) || !commit_named(render.turns, error)) {
-        std::fprintf(stderr, "starglow-render: cannot write %s\n", error.c_str());
-        abandon_output(render.wire);
-        abandon_output(render.turns);
+    if (!pictures_finish(error) || !commit_named(render.wire, error) ||
+        !commit_named(render.turns, error)) {
+        std::fprintf(stderr, "starglow-render: %s\n", error.c_str());
+        render_abandon();
         return 1;
     }
     return 0;

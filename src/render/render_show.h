@@ -17,7 +17,10 @@ struct RenderOptions {
     std::string video_path;
     int video_fps = 30;
     std::string sheet_path;
-    bool progress = false;  // a progress bar on standard error
+    std::string palette = "blue";  // the colours lcdemu draws with
+    int scale = 4;                 // pixels per LCD dot in PNGs and the GIF
+    int video_scale = 6;           // and in the video
+    bool progress = false;         // a progress bar on standard error
 };
 
 // Returns the exit status: 0, or 1 after a message on standard error.

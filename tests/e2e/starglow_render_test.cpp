@@ -38,7 +38,9 @@ class StarglowRender : public ::testing::Test {
 
 TEST_F(StarglowRender, HelpDocumentsEveryOption) {
     EXPECT_EQ(run({"--help"}), 0);
-    for (const char* option : {"--step", "--silent", "--music", "--wire", "--turns", "--quiet"})
+    for (const char* option :
+         {"--step", "--silent", "--music", "--wire", "--turns", "--png", "--png-every", "--gif",
+          "--video", "--fps", "--sheet", "--palette", "--scale", "--quiet"})
         EXPECT_NE(child.output.find(option), std::string::npos) << option;
 }
 
@@ -70,6 +72,21 @@ TEST_F(StarglowRender, MissingOrCorruptMusicIsAnErrorNamingTheFile) {
 TEST_F(StarglowRender, UnwritableOutputIsAnErrorAndLeavesNothing) {
     EXPECT_EQ(run({"--silent", "--wire", "out.wire", "--turns", "no-such-folder/out.jsonl"}), 1);
     EXPECT_NE(child.errors.find("no-such-folder/out.jsonl"), std::string::npos) << child.errors;
+    EXPECT_TRUE(files().empty());
+}
+
+TEST_F(StarglowRender, VideoWithoutFfmpegSaysWhatIsMissing) {
+    child = start_program(
+        {STARGLOW_RENDER_BIN, "--silent", "--video", "show.mp4", "--wire", "show.wire"},
+        {"PATH=/nonexistent"}, directory);
+    EXPECT_EQ(finish_child(child, 60000), 1);
+    EXPECT_NE(child.errors.find("ffmpeg"), std::string::npos) << child.errors;
+    EXPECT_TRUE(files().empty());
+}
+
+TEST_F(StarglowRender, UnknownPaletteIsRefused) {
+    EXPECT_EQ(run({"--silent", "--palette", "purple", "--sheet", "sheet.png"}), 1);
+    EXPECT_NE(child.errors.find("purple"), std::string::npos) << child.errors;
     EXPECT_TRUE(files().empty());
 }
 
