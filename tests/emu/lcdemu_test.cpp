@@ -427,15 +427,18 @@ TEST_F(Lcdemu, ReadsAnExistingSerialDeviceAndSaysWhenItGoesAway) {
         GTEST_SKIP() << "socat is not installed";
     }
     ProgramOptions pair;
-    pair.argv = {"/usr/bin/socat", "pty,raw,echo=0,link=" + path("a"), "pty,raw,echo=0,link=" + path("b")};
+    pair.argv = {"/usr/bin/socat", "pty,raw,echo=0,link=" + path("a"),
+                 "pty,raw,echo=0,link=" + path("b")};
     const pid_t socat = start_program(pair);
-    ASSERT_TRUE(wait_for([&] { return file_exists(path("a")) && file_exists(path("b")); }, start_timeout_ms));
+    ASSERT_TRUE(wait_for([&] { return file_exists(path("a")) && file_exists(path("b")); },
+                         start_timeout_ms));
 
     ProgramOptions p;
     p.argv = {lcdemu_path, "--headless", "--device", path("b"), "--stats", path("stats.json")};
     p.output = path("lcdemu.out");
     const pid_t pid = start_program(p);
-    ASSERT_TRUE(wait_for([&] { return output().find("display on") != std::string::npos; }, start_timeout_ms));
+    ASSERT_TRUE(wait_for([&] { return output().find("display on") != std::string::npos; },
+                         start_timeout_ms));
     const int fd = open_client(path("a"), false);
     ASSERT_GE(fd, 0);
     write_all(fd, join({text("over a wire"), command(cmd::read_module_type)}));
@@ -455,8 +458,8 @@ namespace {
 
 TEST_F(Lcdemu, WithoutTheHoldTheChildStillGetsEveryByteAcross) {
     ProgramOptions p;
-    p.argv = {lcdemu_path, "--headless", "--no-hold", "--stats", path("stats.json"), "--wire", path("wire.bin"),
-              "--", show_client_path, "1"};
+    p.argv = {lcdemu_path, "--headless",     "--no-hold", "--stats",        path("stats.json"),
+              "--wire",    path("wire.bin"), "--",        show_client_path, "1"};
     p.environment = {"EMU_SHOW_WIRE=" + path("client.bin"), "EMU_SHOW_RUN_MS=1500"};
     p.output = path("lcdemu.out");
     ASSERT_EQ(wait_program(start_program(p), 30000), 0) << output();
