@@ -40,7 +40,8 @@ const Bytes& emu_bench_show_traffic() {
         emu_bench_clock_ms = t;
         fake_music.position_ms = t;
         for (int band = 0; band < spectrum_bands; ++band)
-            fake_music.left[band] = fake_music.right[band] = 0.002f * static_cast<float>((band * 7 + t / 50) % 37);
+            fake_music.left[band] = fake_music.right[band] =
+                0.002f * static_cast<float>((band * 7 + t / 50) % 37);
         run_turn();
     }
     traffic = capture.stream();
@@ -55,7 +56,8 @@ void BM_model_show_traffic(benchmark::State& state) {
         lcd_model_feed(&model, traffic.data(), traffic.size());
         benchmark::DoNotOptimize(model.cells);
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(traffic.size()));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                            static_cast<int64_t>(traffic.size()));
     state.counters["show_bytes"] = static_cast<double>(traffic.size());
 }
 BENCHMARK(BM_model_show_traffic)->Unit(benchmark::kMillisecond);
@@ -85,8 +87,8 @@ const EmuBenchFrames& emu_bench_frames() {
     return frames;
 }
 
-const char* const emu_bench_status[term_status_lines] = {"/dev/pts/3  57600 baud  XON/XOFF  queue 96 B  60.0 frames/s",
-                                                         "> 123456"};
+const char* const emu_bench_status[term_status_lines] = {
+    "/dev/pts/3  57600 baud  XON/XOFF  queue 96 B  60.0 frames/s", "> 123456"};
 
 void BM_term_frame_whole(benchmark::State& state) {
     const EmuBenchFrames& frames = emu_bench_frames();
@@ -95,8 +97,8 @@ void BM_term_frame_whole(benchmark::State& state) {
     int i = 0;
     for (auto _ : state) {
         term_frame_invalidate(&frame);
-        benchmark::DoNotOptimize(term_frame_build(&frame, frames.models[i], picture_palettes[0], true, false, 140, 40,
-                                                  emu_bench_status));
+        benchmark::DoNotOptimize(term_frame_build(&frame, frames.models[i], picture_palettes[0],
+                                                  true, false, 140, 40, emu_bench_status));
         i = (i + 1) % EmuBenchFrames::count;
     }
 }
@@ -109,11 +111,12 @@ void BM_term_frame_show_change(benchmark::State& state) {
     int i = 0;
     size_t bytes = 0;
     for (auto _ : state) {
-        bytes += term_frame_build(&frame, frames.models[i], picture_palettes[0], true, false, 140, 40,
-                                  emu_bench_status);
+        bytes += term_frame_build(&frame, frames.models[i], picture_palettes[0], true, false, 140,
+                                  40, emu_bench_status);
         i = (i + 1) % EmuBenchFrames::count;
     }
-    state.counters["bytes_per_frame"] = static_cast<double>(bytes) / static_cast<double>(state.iterations());
+    state.counters["bytes_per_frame"] =
+        static_cast<double>(bytes) / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_term_frame_show_change)->Unit(benchmark::kMicrosecond);
 

@@ -41,10 +41,15 @@ int main(int argc, char** argv) {
     app.add_option("--wire", options.wire, "save every byte received, as received");
     app.add_option("--log", options.log,
                    "one JSON line per completed frame: time, bytes, queue, screen");
+    bool free_child = false;
+    app.add_flag("--no-hold", free_child,
+                 "let the child write freely, held by XON/XOFF alone (by default each of its\n"
+                 "writes to the port waits until the line wants bytes, as on a hardware line)");
     app.add_option(
            "command", options.command,
            "a client to run on the port (after --); lcdemu ends when it does, with its status")
         ->expected(0, -1);
     CLI11_PARSE(app, argc, argv);
+    options.hold_child = !free_child;
     return lcdemu_run(options);
 }

@@ -143,7 +143,7 @@ void child_take_bytes(EmuChild* child, const char* bytes, ssize_t count) {
 
 }  // namespace
 
-bool child_start(EmuChild* child, char* const argv[], const char* port_path, char* error,
+bool child_start(EmuChild* child, char* const argv[], const char* port_path, bool hold, char* error,
                  size_t error_size) {
     std::memset(child, 0, sizeof *child);
     child->hold_fd = -1;
@@ -213,7 +213,7 @@ bool child_start(EmuChild* child, char* const argv[], const char* port_path, cha
         setenv("STARGLOW_COM1", port_path, 1);
         if (!port_variable.empty()) setenv(port_variable.c_str(), port_path, 1);
         int listener = -1;
-        child_send_descriptor(report[1], child_install_hold(&listener) ? listener : -1);
+        child_send_descriptor(report[1], hold && child_install_hold(&listener) ? listener : -1);
         if (listener >= 0) close(listener);
         execvp(child_argv[0], child_argv.data());
         const int failure = errno;

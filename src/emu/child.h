@@ -50,8 +50,9 @@ struct EmuChild {
 // Starts argv[0] with the client side of the port at `port_path`: every
 // argument "{}" is replaced by that path, and the environment gets
 // LCDEMU_PORT, STARGLOW_COM1 and, when the first argument is a port number
-// N, STARGLOW_COM<N> naming it. False with a message when it cannot start.
-bool child_start(EmuChild* child, char* const argv[], const char* port_path, char* error,
+// N, STARGLOW_COM<N> naming it. With `hold`, under the filter that hands
+// its writes to lcdemu. False with a message when it cannot start.
+bool child_start(EmuChild* child, char* const argv[], const char* port_path, bool hold, char* error,
                  size_t error_size);
 
 // Takes the next write the child is waiting to make; false if there was

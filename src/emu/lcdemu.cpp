@@ -581,7 +581,8 @@ bool lcdemu_setup(const EmuOptions& options) {
         std::vector<char*> argv;
         for (const std::string& a : options.command) argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
-        if (!child_start(&emu.child, argv.data(), emu.port.path, error, sizeof error)) {
+        if (!child_start(&emu.child, argv.data(), emu.port.path, options.hold_child, error,
+                         sizeof error)) {
             std::fprintf(stderr, "lcdemu: %s\n", error);
             return false;
         }

@@ -22,6 +22,7 @@ struct EmuOptions {
     std::string wire;       // every byte received, as received
     std::string log;        // one JSON line per completed frame
     std::vector<std::string> command;  // a client to run on the port
+    bool hold_child = true;  // hold the child's writes until the line wants them (see child.h)
 };
 
 // Runs until Ctrl-C (or the end of the child, or with `once` the client's

@@ -9,9 +9,6 @@
 
 namespace {
 
-constexpr uint8_t stats_right_arrow = 0x7E;
-constexpr uint8_t stats_left_arrow = 0x7F;
-
 // JSON string contents: quotes and backslashes escaped (rows hold no
 // other control characters).
 void stats_put_string(FILE* out, const char* text) {
@@ -36,9 +33,9 @@ void stats_screen_text(const LcdModel& model, char rows[screen_rows][stats_row_b
             if (glyph >= 0) {
                 single[0] = static_cast<char>('0' + glyph);
                 text = single;
-            } else if (code == stats_right_arrow) {
+            } else if (code == char_rom_right_arrow_code) {
                 text = "\u2192";
-            } else if (code == stats_left_arrow) {
+            } else if (code == char_rom_left_arrow_code) {
                 text = "\u2190";
             } else if (code == char_rom_block_code) {
                 text = "\u2588";

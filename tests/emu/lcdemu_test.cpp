@@ -417,3 +417,57 @@ TEST_F(LcdemuTerminal, TheClientLeavingEndsARunWithOnce) {
 }
 
 }  // namespace
+
+namespace {
+
+// A serial device instead of a pty of lcdemu's own: one end of a socat pair.
+TEST_F(Lcdemu, ReadsAnExistingSerialDeviceAndSaysWhenItGoesAway) {
+    if (access("/usr/bin/socat", X_OK) != 0) {
+        std::printf("SKIPPED: socat is not installed\n");
+        GTEST_SKIP() << "socat is not installed";
+    }
+    ProgramOptions pair;
+    pair.argv = {"/usr/bin/socat", "pty,raw,echo=0,link=" + path("a"),
+                 "pty,raw,echo=0,link=" + path("b")};
+    const pid_t socat = start_program(pair);
+    ASSERT_TRUE(wait_for([&] { return file_exists(path("a")) && file_exists(path("b")); },
+                         start_timeout_ms));
+
+    ProgramOptions p;
+    p.argv = {lcdemu_path, "--headless", "--device", path("b"), "--stats", path("stats.json")};
+    p.output = path("lcdemu.out");
+    const pid_t pid = start_program(p);
+    ASSERT_TRUE(wait_for([&] { return output().find("display on") != std::string::npos; },
+                         start_timeout_ms));
+    const int fd = open_client(path("a"), false);
+    ASSERT_GE(fd, 0);
+    write_all(fd, join({text("over a wire"), command(cmd::read_module_type)}));
+    EXPECT_EQ(read_for(fd, 2000, 1), Stream{lcd_module_type});
+    close(fd);
+    usleep(100 * 1000);
+    kill(socat, SIGTERM);  // the device goes away under lcdemu
+    EXPECT_EQ(wait_program(socat, start_timeout_ms), 143);
+    EXPECT_EQ(wait_program(pid, start_timeout_ms), 1);
+    EXPECT_NE(output().find("went away"), std::string::npos) << output();
+    EXPECT_EQ(json_screen(stats())[0], "over a wire         ");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Lcdemu, WithoutTheHoldTheChildStillGetsEveryByteAcross) {
+    ProgramOptions p;
+    p.argv = {lcdemu_path, "--headless",     "--no-hold", "--stats",        path("stats.json"),
+              "--wire",    path("wire.bin"), "--",        show_client_path, "1"};
+    p.environment = {"EMU_SHOW_WIRE=" + path("client.bin"), "EMU_SHOW_RUN_MS=1500"};
+    p.output = path("lcdemu.out");
+    ASSERT_EQ(wait_program(start_program(p), 30000), 0) << output();
+    const std::string client = read_file(path("client.bin"));
+    const std::string wire = read_file(path("wire.bin"));
+    ASSERT_GT(client.size(), 1000u);
+    EXPECT_EQ(wire.substr(wire.size() - client.size()), client);
+    EXPECT_GT(json_number(stats(), "xoffs_sent"), 0);
+}
+
+}  // namespace

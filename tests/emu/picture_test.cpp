@@ -148,7 +148,7 @@ TEST(Picture, GoldenPngsPixelForPixel) {
         }
 
         // The file written now must read back as the golden one, pixel for pixel.
-        const std::string fresh = std::string(g.name) + "_actual.png";
+        const std::string fresh = ::testing::TempDir() + g.name + "_actual.png";
         ASSERT_TRUE(png_picture_write(m, palette, g.scale, fresh.c_str(), error, sizeof error))
             << error;
         std::vector<uint8_t> want, got;
@@ -184,7 +184,8 @@ TEST(Picture, PngScaleOutOfRangeIsAnErrorNotACrash) {
 
 TEST(Picture, AGifHoldsEachStateWithItsDelay) {
     const PicturePalette& palette = *picture_palette_named("green");
-    const char* path = "movie.gif";
+    const std::string movie_path = ::testing::TempDir() + "movie.gif";
+    const char* path = movie_path.c_str();
     GifMovie movie;
     ASSERT_TRUE(gif_movie_open(&movie, path, palette, 2)) << movie.error;
     LcdModel m = model_after(text("one"));
@@ -240,7 +241,8 @@ TEST(Picture, GifErrorsAreReported) {
     GifMovie movie;
     EXPECT_FALSE(gif_movie_open(&movie, "/no/such/dir/movie.gif", picture_palettes[0], 2));
     EXPECT_NE(std::string(movie.error).find("cannot create"), std::string::npos);
-    EXPECT_FALSE(gif_movie_open(&movie, "movie.gif", picture_palettes[0], gif_movie_max_scale + 1));
+    EXPECT_FALSE(
+        gif_movie_open(&movie, "/tmp/never.gif", picture_palettes[0], gif_movie_max_scale + 1));
 }
 
 }  // namespace

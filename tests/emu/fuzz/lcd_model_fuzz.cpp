@@ -2,8 +2,8 @@
 // input byte picks a chunk size; the rest is fed in chunks of that size and,
 // to a second model, byte by byte: both must end alike, and drawing the
 // result (dots, colours, terminal frame, screen text) must stay in bounds.
-//   cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang -DSTARGLOW_FUZZ=ON
-//   cmake --build build-fuzz --target lcd_model_fuzz -j2
+//   cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang
+//   -DSTARGLOW_FUZZ=ON cmake --build build-fuzz --target lcd_model_fuzz -j2
 //   build-fuzz/bin/lcd_model_fuzz -max_total_time=60 tests/emu/fuzz/corpus
 #include <cstdint>
 #include <cstdlib>
@@ -45,7 +45,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     stats_screen_text(chunked, rows);
     const char* const status[term_status_lines] = {rows[0], rows[1]};
     term_frame_init(&fuzz_frame);
-    term_frame_build(&fuzz_frame, chunked, picture_palettes[0], true, chunk % 2 == 0, 140, 40, status);
-    term_frame_build(&fuzz_frame, single, picture_palettes[0], false, chunk % 2 == 0, 140, 40, status);
+    term_frame_build(&fuzz_frame, chunked, picture_palettes[0], true, chunk % 2 == 0, 140, 40,
+                     status);
+    term_frame_build(&fuzz_frame, single, picture_palettes[0], false, chunk % 2 == 0, 140, 40,
+                     status);
     return 0;
 }
