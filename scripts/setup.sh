@@ -1,7 +1,8 @@
 # Sourced by ./demo and ./check: installs the Debian packages that are
 # missing (asking for sudo when not root), then configures and builds.
 #   starglow_install PACKAGE...   installs those not yet installed
-#   starglow_build DIR [CMAKE ARGS...]
+#   starglow_configure DIR [CMAKE ARGS...]
+#   starglow_build DIR [CMAKE ARGS...]      configures, then builds everything
 
 starglow_build_packages=(
   cmake g++ make pkg-config
@@ -33,9 +34,13 @@ starglow_install() {
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-starglow_build() {
+starglow_configure() {
   local dir=$1
   shift
   cmake -S "$starglow_root" -B "$starglow_root/$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-  cmake --build "$starglow_root/$dir" -j "$(nproc)"
+}
+
+starglow_build() {
+  starglow_configure "$@"
+  cmake --build "$starglow_root/$1" -j "$(nproc)"
 }
