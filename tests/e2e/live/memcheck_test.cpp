@@ -36,6 +36,9 @@ long last_position(const std::string& console) {
 class Memcheck : public ::testing::Test {
   protected:
     void SetUp() override {
+#ifdef LIVE_SANITIZED
+        GTEST_SKIP() << "valgrind cannot run a program built with the sanitizers";
+#endif
         if (access(valgrind_path, X_OK) != 0) {
             std::printf("SKIPPED: valgrind is not installed\n");
             GTEST_SKIP() << "valgrind is not installed";
@@ -61,7 +64,9 @@ class Memcheck : public ::testing::Test {
         environment.push_back("STARGLOW_COM7=" + pty.slave_path);
         return start_program(argv, environment, directory);
     }
-    std::string log_path() const { return directory + "/memcheck.log"; }
+    std::string log_path() const {
+        return directory + "/memcheck.log";
+    }
 
     // The summary of the last run: "" when clean, else what it found.
     std::string findings() const {
