@@ -1,5 +1,8 @@
 #include "driver/startup.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -46,6 +49,21 @@ void report_open_failure(int port, const char* device, int open_errno) {
     }
     std::fprintf(stderr, "starglow: %s is %s: %s (set STARGLOW_COM%d to use another device)\n",
                  name, device, std::strerror(open_errno), port);
+}
+
+// A standard stream that whoever started us left closed would be the next
+// descriptor open() hands out: the port would become standard output and
+// the position lines would go to the display. Each closed one is pointed
+// at /dev/null before anything else is opened.
+void keep_standard_streams_open() {
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        const int opened = open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+        if (opened >= 0 && opened != fd) {
+            dup2(opened, fd);
+            close(opened);
+        }
+    }
 }
 
 }  // namespace
@@ -97,6 +115,7 @@ bool serial_device_for_port(int port, char* device, size_t size) {
 }
 
 int starglow_main(int argc, char** argv) {
+    keep_standard_streams_open();
     // Each position line must appear as it is printed, also through a pipe.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     // A console reader that goes away must not end the show: the position
