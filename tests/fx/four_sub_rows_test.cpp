@@ -4,6 +4,7 @@
 
 #include "fx/four_sub_rows.h"
 #include "support/grid_picture.h"
+#include "support/screen_picture.h"
 
 namespace {
 
@@ -13,12 +14,6 @@ Screen mapped(const PixelGrid& grid, uint8_t background = blank_code) {
     map_four_sub_rows(grid, screen);
     return screen;
 }
-
-const std::string blank_screen =
-    "....................\n"
-    "....................\n"
-    "....................\n"
-    "....................\n";
 
 TEST(FourSubRows, EveryPatternPicksItsGlyphOrTheNearestOne) {
     // Column p of display row 0 holds pattern p: sub-row 0 is its high bit.
@@ -66,7 +61,7 @@ TEST(FourSubRows, ExactPatternsMatchTheGlyphsTheyName) {
 
 TEST(FourSubRows, CellsShowTheirOwnColumnAndFourRows) {
     PixelGrid grid{};
-    EXPECT_EQ(screen_picture(mapped(grid)), blank_screen);
+    EXPECT_EQ(screen_picture(mapped(grid)), blank_frame);
 
     for (int x = 0; x < grid_columns; ++x) grid.pixels[grid_index(15, x)] = 1;
     EXPECT_EQ(screen_picture(mapped(grid)),

@@ -18,13 +18,6 @@ std::string frame_at(Update update, int32_t t) {
     return screen_picture(screen);
 }
 
-const std::string blank_frame = frame({
-    "....................",
-    "....................",
-    "....................",
-    "....................",
-});
-
 TEST(BigScrollerA, TextEntersOntoABlankDisplay) {
     EXPECT_EQ(frame_at(big_scroller_a_update, 0), blank_frame);
     EXPECT_EQ(frame_at(big_scroller_a_update, 57), blank_frame);   // column 25

@@ -35,18 +35,10 @@ Bytes glyph_wire(const BoxGlyphs& g) {
     return wire;
 }
 
-struct Frame {
-    std::string picture;
-    CaptureSink capture;
-};
+using Frame = SceneFrame;
 
 void draw(int32_t t, Frame& drawn) {
-    drawn.capture.clear();
-    attach_capture(drawn.capture);
-    Screen screen;
-    std::memset(screen.cells, 'x', sizeof screen.cells);  // the previous scene's leftovers
-    box_update(t, screen);
-    drawn.picture = screen_picture(screen);
+    draw_scene_frame(box_update, t, drawn);
 }
 
 void expect_sides(int32_t t, int32_t left, int32_t right, int32_t top, int32_t bottom) {

@@ -9,6 +9,7 @@
 #include "scenes/rotating_cube.h"
 #include "support/capture_sink.h"
 #include "support/grid_picture.h"
+#include "support/screen_picture.h"
 #include "support/wire_compare.h"
 
 namespace {
@@ -52,12 +53,6 @@ std::string updated(int32_t t) {
     circles_update(t, screen);
     return screen_picture(screen);
 }
-
-const std::string blank_screen =
-    "....................\n"
-    "....................\n"
-    "....................\n"
-    "....................\n";
 
 TEST(Circles, DiscTableTruncatesToACone) {
     init_circles();
@@ -169,7 +164,7 @@ TEST(Circles, OverlappingDiscsMergeAtTheStart) {
               "..................#.\n"
               "....................\n");
     // The entry wipe hides all of it on the first frame.
-    EXPECT_EQ(updated(0), blank_screen);
+    EXPECT_EQ(updated(0), blank_frame);
 }
 
 TEST(Circles, DrawsAWholeFrame) {
@@ -188,7 +183,7 @@ TEST(Circles, LeavesWithTheExitWipe) {
     for (int r = 0; r < screen_rows; ++r)
         for (int c = 1; c < screen_columns; ++c) want.cells[cell_index(r, c)] = blank_code;
     EXPECT_EQ(updated(22304), screen_picture(want));
-    for (int32_t t : {22305, 22499, 30000}) EXPECT_EQ(updated(t), blank_screen) << t;
+    for (int32_t t : {22305, 22499, 30000}) EXPECT_EQ(updated(t), blank_frame) << t;
 }
 
 TEST(Circles, InitUploadsTheSameBandsAsTheCube) {

@@ -14,18 +14,10 @@
 
 namespace {
 
-struct Frame {
-    Screen screen;
-    std::string picture;
-    CaptureSink capture;
-};
+using Frame = SceneFrame;
 
 void draw(int32_t t, Frame& drawn) {
-    drawn.capture.clear();
-    attach_capture(drawn.capture);
-    std::memset(drawn.screen.cells, 'x', sizeof drawn.screen.cells);
-    credits_sparkle_update(t, drawn.screen);
-    drawn.picture = screen_picture(drawn.screen);
+    draw_scene_frame(credits_sparkle_update, t, drawn);
 }
 
 // Rows 1 and 2, columns 0 to 9: where the credits stand.

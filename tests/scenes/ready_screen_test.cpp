@@ -14,13 +14,6 @@ std::string frame_at(int32_t t) {
     return screen_picture(screen);
 }
 
-const std::string blank_frame = frame({
-    "....................",
-    "....................",
-    "....................",
-    "....................",
-});
-
 const std::string whole_picture = frame({
     "...33...33.3333331..",
     "...3333333.33...33..",

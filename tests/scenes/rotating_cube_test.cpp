@@ -9,6 +9,7 @@
 #include "scenes/rotating_cube.h"
 #include "support/capture_sink.h"
 #include "support/grid_picture.h"
+#include "support/screen_picture.h"
 #include "support/wire_compare.h"
 
 namespace {
@@ -37,12 +38,6 @@ std::string updated(int32_t t) {
     rotating_cube_update(t, screen);
     return screen_picture(screen);
 }
-
-const std::string blank_screen =
-    "....................\n"
-    "....................\n"
-    "....................\n"
-    "....................\n";
 
 TEST(RotatingCube, ProjectsTheVerticesAtTheStart) {
     const std::vector<std::pair<int32_t, int32_t>> want = {{15, 13}, {15, 6}, {5, 6}, {5, 13},
@@ -101,7 +96,7 @@ TEST(RotatingCube, StartsWithTheNearFaceAsARectangle) {
               ".....0.........0....\n"
               ".....52222222225....\n");
     // The entry wipe hides all of it on the first frame.
-    EXPECT_EQ(updated(0), blank_screen);
+    EXPECT_EQ(updated(0), blank_frame);
 }
 
 TEST(RotatingCube, DrawsAllTwelveEdgesLater) {
@@ -136,7 +131,7 @@ TEST(RotatingCube, LeavesWithTheExitWipe) {
     Screen want = unwiped(29501);
     for (int r = 0; r < screen_rows; ++r) want.cells[cell_index(r, 19)] = blank_code;
     EXPECT_EQ(updated(29501), screen_picture(want));
-    for (int32_t t : {29805, 29999, 40000}) EXPECT_EQ(updated(t), blank_screen) << t;
+    for (int32_t t : {29805, 29999, 40000}) EXPECT_EQ(updated(t), blank_frame) << t;
 }
 
 TEST(RotatingCube, InitUploadsTheSubRowBands) {

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "display/commands.h"
 #include "display/screen.h"
@@ -51,4 +52,22 @@ inline bool guard_intact(const GuardedScreen& guarded) {
         if (b != guard_byte) return false;
     }
     return true;
+}
+
+// One frame of a scene that redraws glyphs: the screen it left, as a
+// picture too, and the bytes it sent while drawing it.
+struct SceneFrame {
+    Screen screen;
+    std::string picture;
+    CaptureSink capture;
+};
+
+// Draws the frame at `t` over the previous scene's leftovers ('x' in every
+// cell), capturing what goes on the wire.
+inline void draw_scene_frame(void (*update)(int32_t, Screen&), int32_t t, SceneFrame& drawn) {
+    drawn.capture.clear();
+    attach_capture(drawn.capture);
+    drawn.screen = screen_filled('x');
+    update(t, drawn.screen);
+    drawn.picture = screen_picture(drawn.screen);
 }

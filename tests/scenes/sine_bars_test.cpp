@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <bit>
-#include <cstring>
 
 #include "scene_pictures.h"
 #include "scenes/sine_bars.h"
@@ -25,18 +24,10 @@ Bytes glyph_wire(const char* const (&pictures)[8]) {
     return wire;
 }
 
-struct Frame {
-    std::string picture;
-    CaptureSink capture;
-};
+using Frame = SceneFrame;
 
 void draw(int32_t t, Frame& drawn) {
-    drawn.capture.clear();
-    attach_capture(drawn.capture);
-    Screen screen;
-    std::memset(screen.cells, 'x', sizeof screen.cells);
-    sine_bars_update(t, screen);
-    drawn.picture = screen_picture(screen);
+    draw_scene_frame(sine_bars_update, t, drawn);
 }
 
 TEST(SineBars, AtZero) {

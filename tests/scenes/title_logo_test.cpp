@@ -18,13 +18,6 @@ std::string frame_at(int32_t t) {
     return screen_picture(screen);
 }
 
-const std::string blank_frame = frame({
-    "....................",
-    "....................",
-    "....................",
-    "....................",
-});
-
 const std::string two_columns_in = frame({
     "..33...0333133331...",
     "..33...33...33.33...",
