@@ -1,7 +1,6 @@
 #include "render/render_show.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "audio/music_player.h"
@@ -10,6 +9,7 @@
 #include "display/commands.h"
 #include "display/display_link.h"
 #include "driver/frame_loop.h"
+#include "random/show_random.h"
 #include "render/output_file.h"
 #include "render/picture_outputs.h"
 #include "render/turn_record.h"
@@ -142,10 +142,9 @@ int render_show(const RenderOptions& options) {
         return 1;
     }
 
-    // The show never seeds the C library's generator, so every process
-    // starts it as srand(1) would; doing that here gives each render in one
-    // process the same sequence a fresh starglow has.
-    std::srand(1);
+    // Each render in one process gets the random sequence that a fresh
+    // starglow has.
+    show_rand_restart();
     progress_bar_start(render.progress, options.progress ? stderr : nullptr, "ms of show");
     reset_virtual_clock(options.step_ms);
     attach_display_sink(render_sink_write, nullptr);

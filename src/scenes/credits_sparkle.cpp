@@ -1,10 +1,10 @@
 #include "scenes/credits_sparkle.h"
 
-#include <cstdlib>
 #include <cstring>
 
 #include "display/display_link.h"
 #include "fx/precision.h"
+#include "random/show_random.h"
 
 namespace {
 
@@ -21,8 +21,6 @@ constexpr double credits_sparkle_wobble_x_period = 225.0;
 constexpr double credits_sparkle_wobble_y_period = 125.0;
 // A point's random scatter is (draw mod (i + 1)) / 10: none for points 0-9.
 constexpr int32_t credits_sparkle_scatter_divisor = 10;
-// The generator's values are taken as 0 to 32767, whatever RAND_MAX is.
-constexpr int credits_sparkle_rand_mask = 0x7FFF;
 
 struct Credit {
     char label[9];  // eight characters shown, row 1
@@ -59,8 +57,8 @@ void credits_sparkle_trail(int32_t t, SparkleSlots& slots) {
                                            credits_sparkle_path_y_centre);
         u -= i;
         const float wobble_u = static_cast<float>(u);
-        const int32_t r1 = std::rand() & credits_sparkle_rand_mask;
-        const int32_t r2 = std::rand() & credits_sparkle_rand_mask;
+        const int32_t r1 = show_rand();
+        const int32_t r2 = show_rand();
         const int32_t x = x0 + (r1 % (i + 1)) / credits_sparkle_scatter_divisor +
                           truncate_to_int(credits_sparkle_wobble_amplitude *
                                           cos_single(wobble_u / credits_sparkle_wobble_x_period));

@@ -29,6 +29,6 @@ void credits_sparkle_clear(SparkleSlots& slots);
 // for a pixel off the display or in a ninth cell.
 bool credits_sparkle_plot(SparkleSlots& slots, int32_t x, int32_t y);
 
-// Draws the trail (taking two rand() values a point, x first), sends one
+// Draws the trail (taking two show_rand() values a point, x first), sends one
 // glyph definition per used slot in slot order, and types the credits.
 void credits_sparkle_update(int32_t t, Screen& screen);

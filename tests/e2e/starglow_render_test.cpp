@@ -5,11 +5,14 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "run_program.h"
 #include "support/music_fixtures.h"
+#include "support/sha256.h"
 
 namespace {
 
@@ -98,6 +101,40 @@ TEST_F(StarglowRender, RendersTheShowWithItsMusic) {
     // About 202 s at 5760 bytes a second.
     EXPECT_NEAR(static_cast<double>(wire.st_size), 202000.0 * 5760 / 1000, 2000.0);
     EXPECT_EQ(child.output, "");  // no position lines from a render
+}
+
+// The show's bytes are fixed: these are the SHA-256 digests (as sha256sum
+// prints them) of the wire of a whole render, silent on the link's clock,
+// silent with a 16 ms step, and with the build's own music. Whatever is
+// reorganised around the frame loop, scenes, link and music layer, these
+// stay; only a deliberate change of the show (or of its composed music, for
+// the last one) may change them.
+struct GoldenWire {
+    std::vector<std::string> options;
+    const char* sha256;
+};
+
+std::string file_sha256(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+    return sha256_hex(bytes.data(), bytes.size());
+}
+
+TEST_F(StarglowRender, WireOfTheWholeShowIsUnchanged) {
+    const GoldenWire goldens[] = {
+        {{"--silent"}, "99e7c03ce7e70f7620a4f5130c2ddfe19e6e2dd048628445ccf4366dc1725644"},
+        {{"--silent", "--step", "16"},
+         "d180be4d4731e1ee771a08345cacd218e57e29e5f86a60ff440fc0c0a7d87be4"},
+        {{"--music", STARGLOW_SHOW_MUSIC},
+         "deb577aab657ad754d200f927abb35a0d10e5f111fa8bd2400b6f020fac2cebf"},
+    };
+    for (const GoldenWire& golden : goldens) {
+        std::vector<std::string> arguments = golden.options;
+        arguments.insert(arguments.end(), {"--quiet", "--wire", "show.wire"});
+        ASSERT_EQ(run(arguments), 0) << child.errors;
+        EXPECT_EQ(file_sha256(directory + "/show.wire"), golden.sha256)
+            << "starglow-render " << ::testing::PrintToString(golden.options);
+    }
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "audio/offline_music.h"
 #include "display/display_link.h"
 #include "driver/frame_loop.h"
+#include "random/show_random.h"
 #include "render/render_show.h"
 #include "support/capture_sink.h"
 #include "support/wire_compare.h"
@@ -170,7 +171,7 @@ TEST_F(RenderShow, WireIsWhatTheShowsOwnLoopWrites) {
     use_offline_music();
     use_offline_silence(203154);
     start_music();
-    std::srand(1);  // as a fresh process
+    show_rand_restart();  // as a fresh process
     loop_state.clock = scripted_clock;
     loop_state.console = nullptr;
     prepare_screen();
