@@ -7,9 +7,9 @@
 #include <cstring>
 
 #include "display/display_link.h"
+#include "display_model/lcd_model.h"
 #include "driver/frame_loop.h"
-#include "emu/lcd_model.h"
-#include "emu/term_frame.h"
+#include "lcdemu/term_frame.h"
 #include "support/capture_sink.h"
 #include "support/fake_music.h"
 

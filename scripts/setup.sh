@@ -11,6 +11,10 @@ starglow_build_packages=(
   libcli11-dev libpng-dev libgif-dev
 )
 
+# The portable core's check: clang for WebAssembly with WASI's C library
+# and libc++ (compiled only, never linked).
+starglow_core_check_packages=(clang wasi-libc libc++-14-dev-wasm32)
+
 starglow_install() {
   local missing=()
   local package

@@ -1,9 +1,9 @@
 // lcdemu: a 20x4 display of the command set on a virtual serial port, drawn
-// in the terminal. The work is in src/emu/lcdemu.cpp; this is its command line.
+// in the terminal. The work is in src/lcdemu/lcdemu.cpp; this is its command line.
 #include <CLI/CLI.hpp>
 
-#include "emu/lcdemu.h"
-#include "emu/picture.h"
+#include "display_model/picture.h"
+#include "lcdemu/lcdemu.h"
 
 int main(int argc, char** argv) {
     EmuOptions options;

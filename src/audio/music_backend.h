@@ -1,13 +1,16 @@
 // Where the decoded music goes: one small table of routines per back end.
-// device: an ALSA playback device, fed by a thread of its own; silent: no
-// sound, the monotonic clock says how far playback has come; offline: the
-// renderer's virtual time says it. The layer asks them only where playback
+// device: the platform's sound device, fed by a thread of its own (ALSA on
+// Linux, platform/linux/alsa_output.cpp); silent: no sound, the monotonic
+// clock says how far playback has come; offline: the renderer's virtual
+// time says it. The layer asks them only where playback
 // is; decoding and the spectrum are the same for all three.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
-#include "audio/mp3_decoder.h"
+#include "audio/decoded_music.h"
+#include "audio/music_calls.h"
 
 // Where playback is: the position reported to the show and the frame at
 // which the spectrum window ends.

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "audio/mp3_decoder.h"
 #include "audio/music_backend.h"
 #include "audio/music_test_hooks.h"
 #include "audio/spectrum_analyser.h"

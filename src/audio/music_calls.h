@@ -6,9 +6,10 @@
 // output is opened by init (or by play, when init was skipped) and is, in
 // this order of choice: the offline back end when the renderer chose it
 // (offline_music.h); no sound, clocked by the monotonic clock, when the
-// environment sets STARGLOW_AUDIO=silent; otherwise the ALSA device named by
-// STARGLOW_AUDIO_DEVICE (default "default"), falling back to no sound with
-// one line on standard error, unless STARGLOW_AUDIO=device forbids that.
+// environment sets STARGLOW_AUDIO=silent; otherwise the platform's sound
+// device (on Linux the ALSA device named by STARGLOW_AUDIO_DEVICE, default
+// "default"), falling back to no sound with one line on standard error,
+// unless STARGLOW_AUDIO=device forbids that.
 #pragma once
 
 #include <cstdint>

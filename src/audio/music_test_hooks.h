@@ -11,7 +11,7 @@
 void set_reported_music_version(uint32_t version);
 
 // Microseconds of a monotonic clock, for the silent back end; nullptr
-// restores CLOCK_MONOTONIC. Read when playback starts and at each query.
+// restores the platform's monotonic_us. Read when playback starts and at each query.
 using MusicClockUs = uint64_t (*)();
 void set_silent_music_clock(MusicClockUs clock);
 

@@ -1,10 +1,10 @@
 // Playback without sound: the position is the time since play, taken from
-// the monotonic clock, and ends at the music's length.
-#include <ctime>
+// the platform's monotonic clock, and ends at the music's length.
 #include <new>
 
 #include "audio/music_backend.h"
 #include "audio/music_test_hooks.h"
+#include "platform/clock.h"
 
 namespace {
 
@@ -16,14 +16,7 @@ struct SilentOutput {
     uint64_t start_us;
 };
 
-uint64_t silent_monotonic_us() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<uint64_t>(now.tv_sec) * silent_us_per_s +
-           static_cast<uint64_t>(now.tv_nsec) / 1000u;
-}
-
-MusicClockUs silent_clock = silent_monotonic_us;
+MusicClockUs silent_clock = monotonic_us;
 
 MusicResult silent_open(void** output, char*, size_t) {
     *output = new (std::nothrow) SilentOutput{nullptr, 0};
@@ -62,5 +55,5 @@ const MusicBackend silent_backend = {"silent",          silent_open, silent_play
                                      silent_play_point, silent_stop, silent_close};
 
 void set_silent_music_clock(MusicClockUs clock) {
-    silent_clock = clock != nullptr ? clock : silent_monotonic_us;
+    silent_clock = clock != nullptr ? clock : monotonic_us;
 }

@@ -7,7 +7,8 @@
 
 #include <cstdint>
 
-#include "audio/mp3_decoder.h"
+#include "audio/decoded_music.h"
+#include "audio/music_calls.h"
 
 inline constexpr int spectrum_window_frames = 2 * spectrum_bands;
 

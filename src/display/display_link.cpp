@@ -2,12 +2,14 @@
 
 #include <cstring>
 
-#include "display/serial_port.h"
-
 namespace {
 
 uint32_t discard_write(void*, const uint8_t*, uint32_t) {
     return 0;
+}
+
+uint32_t port_write(void* context, const uint8_t* bytes, uint32_t count) {
+    return serial_write(*static_cast<const SerialHandle*>(context), bytes, count);
 }
 
 // The display's start-up commands, sent as one write.
@@ -33,12 +35,11 @@ void link_write(const uint8_t* bytes, uint32_t count) {
 
 }  // namespace
 
-DisplayLink display_link = {-1, discard_write, nullptr, 0};
+DisplayLink display_link = {serial_no_handle, discard_write, nullptr, 0};
 
 bool open_display_link(const char* device_name) {
-    display_link.fd = serial_open(device_name);
-    if (display_link.fd < 0) return false;
-    attach_display_sink(serial_sink_write, &display_link.fd);
+    if (!serial_open(device_name, &display_link.port)) return false;
+    attach_display_sink(port_write, &display_link.port);
     return true;
 }
 
@@ -48,9 +49,9 @@ void attach_display_sink(SinkWrite write, void* context) {
 }
 
 void init_display() {
-    if (display_link.fd >= 0) serial_configure(display_link.fd);
+    if (display_link.sink_write == port_write) serial_configure(display_link.port);
     link_write(startup_string, sizeof startup_string);
-    pause_ns(int64_t{startup_pause_ms} * 1000000);
+    serial_pause_ms(startup_pause_ms);
     link_write(clear_command, sizeof clear_command);
 }
 

@@ -6,13 +6,14 @@
 
 #include "display/commands.h"
 #include "display/screen.h"
+#include "platform/serial_port.h"
 
 // A sink takes one command's bytes and reports how many it wrote (0 when
 // the write failed). The serial sink returns only once the bytes have left.
 using SinkWrite = uint32_t (*)(void* context, const uint8_t* bytes, uint32_t count);
 
 struct DisplayLink {
-    int fd;                // serial descriptor, -1 when the sink is not a port
+    SerialHandle port;     // the open serial port, serial_no_handle when the sink is not one
     SinkWrite sink_write;  // where every command goes
     void* sink_context;
     uint32_t bytes_written;  // what the last write reported; nobody reads it
@@ -25,9 +26,9 @@ inline constexpr int frame_row_bytes = cursor_to_bytes + screen_columns;  // 24
 inline constexpr int frame_bytes = frame_row_bytes * screen_rows;         // 96
 inline constexpr int startup_pause_ms = 100;
 
-// Opens an existing serial device read-write without making it the
-// controlling terminal, and points the link's sink at it. The descriptor is
-// stored before the result is tested; on failure the sink is left as it was.
+// Opens an existing serial device read-write, unshared, and points the
+// link's sink at it. The handle is stored before the result is tested; on
+// failure the sink is left as it was.
 bool open_display_link(const char* device_name);
 
 // Points the link at an in-process consumer (tests, the renderer).

@@ -2,6 +2,7 @@
 
 #include "audio/music_player.h"
 #include "display/display_link.h"
+#include "platform/clock.h"
 
 LoopState loop_state = {
     show_timeline, show_scene_rows, nullptr, 0, false, 0, monotonic_ms, stdout, {},

@@ -7,8 +7,11 @@
 #include <cstdio>
 
 #include "display/screen.h"
-#include "driver/clock.h"
 #include "driver/timeline.h"
+
+// The loop's millisecond clock: only differences from t0 are used, modulo
+// 2^32 and read as signed.
+using ClockSource = uint32_t (*)();
 
 inline constexpr uint32_t show_end_position_ms =
     202000;  // the first position past it ends the show
@@ -20,7 +23,7 @@ struct LoopState {
     int32_t scene_start_ms;
     bool done;
     uint32_t t0;
-    ClockSource clock;  // monotonic_ms live, a virtual clock in the renderer
+    ClockSource clock;  // the platform's monotonic_ms live, a virtual clock in the renderer
     FILE* console;      // where the position line goes; null prints nothing
     Screen screen;
 };

@@ -1,18 +1,14 @@
 #include "driver/startup.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <climits>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include "audio/music_player.h"
 #include "display/display_link.h"
 #include "driver/frame_loop.h"
+#include "platform/process.h"
+#include "platform/serial_port.h"
 
 namespace {
 
@@ -37,34 +33,6 @@ constexpr const char* usage_lines[] = {
 };
 
 constexpr int device_namespace_from_port = 10;
-
-// The console line is fixed; this tells on standard error which device was
-// tried and how to point the port number at another one.
-void report_open_failure(int port, const char* device, int open_errno) {
-    char name[device_name_bytes];
-    format_port_name(port, name, sizeof name);
-    if (port < 1) {
-        std::fprintf(stderr, "starglow: %s names no serial device (ports count from 1)\n", name);
-        return;
-    }
-    std::fprintf(stderr, "starglow: %s is %s: %s (set STARGLOW_COM%d to use another device)\n",
-                 name, device, std::strerror(open_errno), port);
-}
-
-// A standard stream that whoever started us left closed would be the next
-// descriptor open() hands out: the port would become standard output and
-// the position lines would go to the display. Each closed one is pointed
-// at /dev/null before anything else is opened.
-void keep_standard_streams_open() {
-    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
-        if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
-        const int opened = open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
-        if (opened >= 0 && opened != fd) {
-            dup2(opened, fd);
-            close(opened);
-        }
-    }
-}
 
 }  // namespace
 
@@ -101,26 +69,10 @@ void format_port_name(int port, char* name, size_t size) {
     }
 }
 
-bool serial_device_for_port(int port, char* device, size_t size) {
-    if (port < 1) return false;
-    char variable[32];
-    std::snprintf(variable, sizeof variable, "STARGLOW_COM%d", port);
-    const char* chosen = std::getenv(variable);
-    if (chosen != nullptr && chosen[0] != '\0') {
-        std::snprintf(device, size, "%s", chosen);
-    } else {
-        std::snprintf(device, size, "/dev/ttyS%d", port - 1);
-    }
-    return true;
-}
-
 int starglow_main(int argc, char** argv) {
-    keep_standard_streams_open();
+    prepare_process();
     // Each position line must appear as it is printed, also through a pipe.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    // A console reader that goes away must not end the show: the position
-    // lines are for watching, and a failed print is ignored like any other.
-    std::signal(SIGPIPE, SIG_IGN);
 
     print_banner();
     if (argc != 2) {
@@ -129,11 +81,12 @@ int starglow_main(int argc, char** argv) {
     }
 
     const int port = parse_port_number(argv[1]);
+    char name[device_name_bytes];
+    format_port_name(port, name, sizeof name);
     char device[device_name_bytes];
-    if (!serial_device_for_port(port, device, sizeof device) || !open_display_link(device)) {
-        const int open_errno = errno;
+    if (!serial_device_for_port(port, name, device, sizeof device) || !open_display_link(device)) {
         std::printf("Error opening serial port\n");
-        report_open_failure(port, device, open_errno);
+        serial_report_open_failure(port, name, device);
         return exit_failure_status;
     }
 

@@ -15,13 +15,9 @@ void print_usage();
 // ignored; an argument that does not begin with a number gives 1.
 int parse_port_number(const char* argument);
 
-// The port's name as the display's original platform knows it: COM<n>, or
-// the device-namespace form \\.\COM<n> from 10 up. Used in messages.
+// The port's name: COM<n>, or the device-namespace form \\.\COM<n> from
+// 10 up. Each platform maps it to its own device (platform/serial_port.h).
 void format_port_name(int port, char* name, size_t size);
-
-// The POSIX device for port n: $STARGLOW_COM<n> when set, else
-// /dev/ttyS<n-1>. A port below 1 names no device: returns false.
-bool serial_device_for_port(int port, char* device, size_t size);
 
 // The whole program; returns the exit status.
 int starglow_main(int argc, char** argv);

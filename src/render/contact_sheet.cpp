@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "emu/char_rom.h"
+#include "display_model/char_rom.h"
 
 namespace {
 

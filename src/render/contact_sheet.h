@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "emu/lcd_model.h"
-#include "emu/picture.h"
+#include "display_model/lcd_model.h"
+#include "display_model/picture.h"
 
 inline constexpr int sheet_windows = 13;
 inline constexpr int sheet_scale = 3;  // pixels per LCD dot in each tile

@@ -3,9 +3,9 @@
 #include <cstring>
 #include <vector>
 
+#include "display_model/gif_movie.h"
+#include "display_model/png_picture.h"
 #include "driver/frame_loop.h"
-#include "emu/gif_movie.h"
-#include "emu/png_picture.h"
 #include "render/contact_sheet.h"
 #include "render/output_file.h"
 #include "render/video_pipe.h"

@@ -5,6 +5,7 @@
 
 #include "display/display_link.h"
 #include "driver/frame_loop.h"
+#include "platform/clock.h"
 #include "support/capture_sink.h"
 #include "support/fake_music.h"
 #include "support/wire_compare.h"

@@ -7,6 +7,7 @@
 
 #include "display/display_link.h"
 #include "driver/frame_loop.h"
+#include "platform/clock.h"
 #include "support/fake_music.h"
 
 namespace {

@@ -40,23 +40,4 @@ TEST(PortName, DeviceNamespaceFromTenUp) {
     EXPECT_EQ(port_name(10).size(), 9u);
 }
 
-std::string device_for(int port) {
-    char device[device_name_bytes];
-    if (!serial_device_for_port(port, device, sizeof device)) return "(none)";
-    return device;
-}
-
-TEST(PortDevice, TtySOfOneLessOrTheEnvironment) {
-    unsetenv("STARGLOW_COM1");
-    unsetenv("STARGLOW_COM14");
-    EXPECT_EQ(device_for(1), "/dev/ttyS0");
-    EXPECT_EQ(device_for(14), "/dev/ttyS13");
-    setenv("STARGLOW_COM14", "/dev/ttyUSB0", 1);
-    EXPECT_EQ(device_for(14), "/dev/ttyUSB0");
-    EXPECT_EQ(device_for(1), "/dev/ttyS0");
-    unsetenv("STARGLOW_COM14");
-    EXPECT_EQ(device_for(0), "(none)");
-    EXPECT_EQ(device_for(-3), "(none)");
-}
-
 }  // namespace

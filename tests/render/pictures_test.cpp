@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "emu/char_rom.h"
-#include "emu/picture.h"
+#include "display_model/char_rom.h"
+#include "display_model/picture.h"
 #include "render/render_show.h"
 
 namespace {

@@ -12,6 +12,7 @@
 #include "audio/offline_music.h"
 #include "display/display_link.h"
 #include "driver/frame_loop.h"
+#include "platform/clock.h"
 #include "random/show_random.h"
 #include "render/render_show.h"
 #include "support/capture_sink.h"

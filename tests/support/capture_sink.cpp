@@ -18,6 +18,6 @@ Bytes CaptureSink::stream() const {
 }
 
 void attach_capture(CaptureSink& capture) {
-    display_link.fd = -1;
+    display_link.port = serial_no_handle;
     attach_display_sink(capture_write, &capture);
 }
