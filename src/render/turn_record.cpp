@@ -1,43 +1,71 @@
 #include "render/turn_record.h"
 
+#include <cstdarg>
+
 namespace {
 
 constexpr char hex_digits[] = "0123456789abcdef";
 
-void put_hex(FILE* file, const uint8_t* bytes, int count) {
-    char text[2 * screen_cells];
-    for (int i = 0; i < count; ++i) {
-        text[2 * i] = hex_digits[bytes[i] >> 4];
-        text[2 * i + 1] = hex_digits[bytes[i] & 0x0F];
+// Appends to a line being built; a line that would not fit is cut at the
+// buffer's end (the size is chosen so that none is).
+struct TurnLine {
+    char* out;
+    size_t size;
+    size_t length;
+};
+
+__attribute__((format(printf, 2, 3))) void put_text(TurnLine& line, const char* format, ...) {
+    if (line.length >= line.size) return;
+    va_list arguments;
+    va_start(arguments, format);
+    const int wrote =
+        std::vsnprintf(line.out + line.length, line.size - line.length, format, arguments);
+    va_end(arguments);
+    if (wrote > 0) line.length += static_cast<size_t>(wrote);
+    if (line.length > line.size - 1) line.length = line.size - 1;
+}
+
+void put_hex(TurnLine& line, const uint8_t* bytes, int count) {
+    for (int i = 0; i < count && line.length + 2 < line.size; ++i) {
+        line.out[line.length++] = hex_digits[bytes[i] >> 4];
+        line.out[line.length++] = hex_digits[bytes[i] & 0x0F];
     }
-    std::fwrite(text, 1, static_cast<size_t>(2 * count), file);
+    line.out[line.length] = '\0';
 }
 
 // Nine significant digits give back the very float; JSON has no NaN or
 // infinity, and the spectrum holds neither.
-void put_bands(FILE* file, const char* name, const float* bands) {
-    std::fprintf(file, ",\"%s\":[", name);
-    for (int i = 0; i < turn_record_bands; ++i) {
-        std::fprintf(file, i == 0 ? "%.9g" : ",%.9g", static_cast<double>(bands[i]));
-    }
-    std::fputc(']', file);
+void put_bands(TurnLine& line, const char* name, const float* bands) {
+    put_text(line, ",\"%s\":[", name);
+    for (int i = 0; i < turn_record_bands; ++i)
+        put_text(line, i == 0 ? "%.9g" : ",%.9g", static_cast<double>(bands[i]));
+    put_text(line, "]");
 }
 
 }  // namespace
 
-void write_turn_json(FILE* file, const TurnRecord& r) {
-    std::fprintf(
-        file, "{\"turn\":%lld,\"clock_ms\":%u,\"position_ms\":%u,\"row\":%d,\"t\":%d,\"screen\":\"",
-        static_cast<long long>(r.turn), r.clock_ms, r.position_ms, r.row, r.t);
-    put_hex(file, r.screen.cells, screen_cells);
-    std::fputs("\",\"glyphs\":[", file);
+size_t format_turn_json(const TurnRecord& r, char* out, size_t size) {
+    if (size == 0) return 0;
+    TurnLine line{out, size, 0};
+    out[0] = '\0';
+    put_text(line,
+             "{\"turn\":%lld,\"clock_ms\":%u,\"position_ms\":%u,\"row\":%d,\"t\":%d,\"screen\":\"",
+             static_cast<long long>(r.turn), r.clock_ms, r.position_ms, r.row, r.t);
+    put_hex(line, r.screen.cells, screen_cells);
+    put_text(line, "\",\"glyphs\":[");
     for (int g = 0; g < r.glyph_count; ++g) {
-        std::fprintf(file, g == 0 ? "[%d,\"" : ",[%d,\"", r.glyphs[g].code);
-        put_hex(file, r.glyphs[g].rows, glyph_rows);
-        std::fputs("\"]", file);
+        put_text(line, g == 0 ? "[%d,\"" : ",[%d,\"", r.glyphs[g].code);
+        put_hex(line, r.glyphs[g].rows, glyph_rows);
+        put_text(line, "\"]");
     }
-    std::fputc(']', file);
-    put_bands(file, "left", r.left);
-    put_bands(file, "right", r.right);
-    std::fputs("}\n", file);
+    put_text(line, "]");
+    put_bands(line, "left", r.left);
+    put_bands(line, "right", r.right);
+    put_text(line, "}\n");
+    return line.length;
+}
+
+void write_turn_json(FILE* file, const TurnRecord& r) {
+    char text[turn_json_max_bytes];
+    std::fwrite(text, 1, format_turn_json(r, text, sizeof text), file);
 }

@@ -2,6 +2,7 @@
 // it sent, the glyphs it defined and the spectrum its scene read.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
@@ -29,7 +30,17 @@ struct TurnRecord {
     float right[turn_record_bands];
 };
 
-// One JSON object on one line:
+// The longest line a turn can give: its fixed text, the screen, every glyph,
+// and 40 bands of at most 16 characters each.
+inline constexpr size_t turn_json_max_bytes = 160 + 2 * screen_cells +
+                                              turn_record_max_glyphs * (8 + 2 * glyph_rows) +
+                                              2 * turn_record_bands * 17;
+
+// One JSON object on one line, newline included:
 // {"turn":0,"clock_ms":0,"position_ms":0,"row":1,"t":0,"screen":"<160 hex>",
 //  "glyphs":[[0,"<16 hex>"],...],"left":[20 numbers],"right":[20 numbers]}
+// Formats it into `out` (turn_json_max_bytes at least) and returns its length.
+size_t format_turn_json(const TurnRecord& record, char* out, size_t size);
+
+// The same line written to a file.
 void write_turn_json(FILE* file, const TurnRecord& record);
