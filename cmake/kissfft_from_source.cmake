@@ -1,8 +1,7 @@
-# kissfft for targets without Debian's binary package (the browser): its
+# kissfft for a platform without Debian's binary package (the browser): its
 # Debian source, fetched once into the build folder by
-# scripts/fetch-debian-source, built as a static library with the same
-# scalar type as the system's kissfft-float. It answers to the name the
-# core links, PkgConfig::KISSFFT.
+# scripts/fetch-debian-source, built as a static library with the scalar
+# type of the system's kissfft-float. It is the starglow_kissfft the core links.
 set(STARGLOW_KISSFFT_SOURCE "${CMAKE_BINARY_DIR}/_deps/kissfft"
     CACHE PATH "unpacked kissfft source (fetched here when missing)")
 if(NOT EXISTS "${STARGLOW_KISSFFT_SOURCE}/kiss_fftr.c")
@@ -23,4 +22,3 @@ target_include_directories(starglow_kissfft SYSTEM PUBLIC "${STARGLOW_KISSFFT_SO
 target_compile_definitions(starglow_kissfft PUBLIC kiss_fft_scalar=float)
 # Third-party code: its warnings are not ours to fail on.
 target_compile_options(starglow_kissfft PRIVATE -w)
-add_library(PkgConfig::KISSFFT ALIAS starglow_kissfft)
