@@ -19,6 +19,13 @@ export function lcd_canvas_fit(lcd, width, height) {
   const canvas = lcd.canvas;
   canvas.style.width = `${lcd.columns * scale / ratio}px`;
   canvas.style.height = `${lcd.rows * scale / ratio}px`;
+  // Layout may put the canvas between device pixels, where it would be
+  // smoothed or shifted: it moves back onto the pixel grid.
+  canvas.style.transform = '';
+  const box = canvas.getBoundingClientRect();
+  const off_x = box.left * ratio - Math.floor(box.left * ratio);
+  const off_y = box.top * ratio - Math.floor(box.top * ratio);
+  if (off_x || off_y) canvas.style.transform = `translate(${-off_x / ratio}px, ${-off_y / ratio}px)`;
   if (scale === lcd.scale) return false;
   lcd.scale = scale;
   canvas.width = lcd.columns * scale;

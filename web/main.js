@@ -96,6 +96,10 @@ function page_draw() {
   const colours = wasm.HEAPU8.subarray(wasm._web_picture_colours()).subarray(0, 9);
   page.drawn_dots.set(dots);
   page.drawn_colours.set(colours);
+  // What the picture shows, for freeze(): the model as drawn.
+  page.drawn_cells.set(wasm.HEAPU8.subarray(wasm._web_display_cells()).subarray(0, 80));
+  page.drawn_glyphs.set(wasm.HEAPU8.subarray(wasm._web_display_glyphs()).subarray(0, 64));
+  page.drawn_bytes = wasm._web_display_bytes();
   lcd_canvas_draw(page.lcd, page.drawn_dots, page.drawn_colours);
   page.redraw = false;
 }
@@ -119,7 +123,7 @@ function page_frame() {
 
 function page_music_settled() {
   const m = page.music;
-  for (const resolve of m.waiting.splice(0)) resolve();
+  m.waiting = m.waiting.filter(check => !check());
 }
 
 // Resolves once the show can start: the whole music, or its first part
@@ -127,9 +131,10 @@ function page_music_settled() {
 function page_music_startable(need_whole) {
   const m = page.music;
   const ready = () => m.failed !== null || m.whole !== null || (!need_whole && m.prefix !== null);
-  if (ready()) return Promise.resolve();
-  return new Promise(resolve => m.waiting.push(() => ready() && resolve())).then(
-      () => (ready() ? undefined : page_music_startable(need_whole)));
+  return new Promise(resolve => {
+    const check = () => ready() && (resolve(), true);
+    if (!check()) m.waiting.push(check);
+  });
 }
 
 async function page_music_load() {
@@ -435,10 +440,12 @@ const page_hooks = {
   // Stops drawing (the show goes on) and tells what the canvas shows.
   freeze: () => {
     page.frozen = true;
-    const wasm = page.wasm;
+    const box = page.lcd.canvas.getBoundingClientRect();
     return {
       dots: Array.from(page.drawn_dots), colours: Array.from(page.drawn_colours),
+      cells: Array.from(page.drawn_cells), glyphs: Array.from(page.drawn_glyphs), bytes: page.drawn_bytes,
       scale: page.lcd.scale, columns: page.lcd.columns, rows: page.lcd.rows,
+      box: {x: box.x, y: box.y, width: box.width, height: box.height},
     };
   },
   thaw: () => { page.frozen = false; page.redraw = true; },
@@ -481,6 +488,8 @@ async function page_main() {
   page.lcd = lcd_canvas_make(page_element('lcd'), wasm._web_picture_columns(), wasm._web_picture_rows());
   page.drawn_dots = new Uint8Array(page.lcd.columns * page.lcd.rows);
   page.drawn_colours = new Uint8Array(9);
+  page.drawn_cells = new Uint8Array(80);
+  page.drawn_glyphs = new Uint8Array(64);
   wasm._web_show_before_play();
   page_fit();
   page_draw();

@@ -61,6 +61,9 @@ EMSCRIPTEN_KEEPALIVE const uint8_t* web_display_cells() {
 EMSCRIPTEN_KEEPALIVE const uint8_t* web_display_glyphs() {
     return &page_display.model.glyphs[0][0];
 }
+EMSCRIPTEN_KEEPALIVE double web_display_bytes() {
+    return static_cast<double>(page_display.model.counters.bytes);
+}
 EMSCRIPTEN_KEEPALIVE double web_display_frames() {
     return static_cast<double>(page_display.model.counters.frames_completed);
 }

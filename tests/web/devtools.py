@@ -10,6 +10,7 @@ Page.problems.
 """
 
 import base64
+import fcntl
 import json
 import os
 import queue
@@ -79,9 +80,14 @@ class Browser:
         log = open(self.log_path, "wb")
 
         def wire_pipes():
-            # The protocol's fixed descriptors; dup2 leaves them inheritable.
-            os.dup2(to_child_r, 3)
-            os.dup2(from_child_w, 4)
+            # The protocol's fixed descriptors. The pipe's own numbers may
+            # be 3 or 4 already, where dup2 would keep them close-on-exec:
+            # each goes out of the way first, then into place (dup2 leaves
+            # the copy inheritable).
+            reading = fcntl.fcntl(to_child_r, fcntl.F_DUPFD, 10)
+            writing = fcntl.fcntl(from_child_w, fcntl.F_DUPFD, 10)
+            os.dup2(reading, 3)
+            os.dup2(writing, 4)
 
         self.process = subprocess.Popen(
             [binary] + flags + ["about:blank"],
