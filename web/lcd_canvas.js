@@ -3,12 +3,21 @@
 // each, and from three pixels a dot up the last row and column of each dot
 // left as glass, so that dots stand apart as on real glass. The canvas has
 // as many pixels as the screen shows, so nothing is smoothed at any
-// device-pixel ratio.
+// device-pixel ratio. A frame is cheap: the dots go into a one-pixel-a-dot
+// image that is scaled up without smoothing, and the glass lines, made once
+// per scale and colour, go over it.
 
 const lcd_canvas_dot_line_from_scale = 3;
 
 export function lcd_canvas_make(canvas, columns, rows) {
-  return {canvas, context: canvas.getContext('2d', {alpha: false}), columns, rows, scale: 0};
+  const small = document.createElement('canvas');
+  small.width = columns;
+  small.height = rows;
+  return {
+    canvas, context: canvas.getContext('2d', {alpha: false}), columns, rows, scale: 0,
+    small, small_context: small.getContext('2d'), image: new ImageData(columns, rows),
+    lines: document.createElement('canvas'), lines_key: '',
+  };
 }
 
 // Sizes the canvas to the largest whole scale that fits width x height CSS
@@ -33,20 +42,37 @@ export function lcd_canvas_fit(lcd, width, height) {
   return true;
 }
 
+// The glass lines between dots at this scale, transparent elsewhere.
+function lcd_canvas_lines(lcd, glass) {
+  const {columns, rows, scale, lines} = lcd;
+  const key = `${scale} ${glass}`;
+  if (lcd.lines_key === key) return;
+  lcd.lines_key = key;
+  lines.width = columns * scale;
+  lines.height = rows * scale;
+  const context = lines.getContext('2d');
+  context.fillStyle = glass;
+  for (let x = 1; x <= columns; ++x) context.fillRect(x * scale - 1, 0, 1, rows * scale);
+  for (let y = 1; y <= rows; ++y) context.fillRect(0, y * scale - 1, columns * scale, 1);
+}
+
 // dots: columns * rows kinds (0 glass, 1 unlit, 2 lit); colours: r, g, b
 // for each kind.
 export function lcd_canvas_draw(lcd, dots, colours) {
-  const {context, columns, rows, scale} = lcd;
-  const style = kind => `rgb(${colours[3 * kind]},${colours[3 * kind + 1]},${colours[3 * kind + 2]})`;
-  context.fillStyle = style(0);
-  context.fillRect(0, 0, columns * scale, rows * scale);
-  const size = scale >= lcd_canvas_dot_line_from_scale ? scale - 1 : scale;
-  for (const kind of [1, 2]) {
-    context.beginPath();
-    for (let y = 0, at = 0; y < rows; ++y)
-      for (let x = 0; x < columns; ++x, ++at)
-        if (dots[at] === kind) context.rect(x * scale, y * scale, size, size);
-    context.fillStyle = style(kind);
-    context.fill();
+  const {context, columns, rows, scale, image} = lcd;
+  const pixels = image.data;
+  for (let at = 0; at < columns * rows; ++at) {
+    const kind = 3 * dots[at];
+    pixels[4 * at] = colours[kind];
+    pixels[4 * at + 1] = colours[kind + 1];
+    pixels[4 * at + 2] = colours[kind + 2];
+    pixels[4 * at + 3] = 255;
+  }
+  lcd.small_context.putImageData(image, 0, 0);
+  context.imageSmoothingEnabled = false;
+  context.drawImage(lcd.small, 0, 0, columns * scale, rows * scale);
+  if (scale >= lcd_canvas_dot_line_from_scale) {
+    lcd_canvas_lines(lcd, `rgb(${colours[0]},${colours[1]},${colours[2]})`);
+    context.drawImage(lcd.lines, 0, 0);
   }
 }
