@@ -15,6 +15,10 @@ starglow_build_packages=(
 # and libc++ (compiled only, never linked).
 starglow_core_check_packages=(clang wasi-libc libc++-14-dev-wasm32)
 
+# The page: Debian's Emscripten (its tools run on Node and Python), and
+# Chromium to test the page in; kissfft's source comes with the build.
+starglow_web_packages=(emscripten nodejs python3 dpkg-dev chromium)
+
 starglow_install() {
   local missing=()
   local package
@@ -47,4 +51,13 @@ starglow_configure() {
 starglow_build() {
   starglow_configure "$@"
   cmake --build "$starglow_root/$1" -j "$(nproc)"
+}
+
+# The web target in build-web (site/ and starglow.html). Emscripten's tools
+# need Debian's Node modules when another Node comes first on the PATH.
+starglow_build_web() {
+  export NODE_PATH="${NODE_PATH:-/usr/share/nodejs}"
+  emcmake cmake -S "$starglow_root" -B "$starglow_root/build-web" -DCMAKE_BUILD_TYPE=Release \
+    -DSTARGLOW_WERROR=ON "$@" >/dev/null
+  cmake --build "$starglow_root/build-web" -j "$(nproc)"
 }

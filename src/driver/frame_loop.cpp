@@ -5,7 +5,7 @@
 #include "platform/clock.h"
 
 LoopState loop_state = {
-    show_timeline, show_scene_rows, nullptr, 0, false, 0, monotonic_ms, stdout, {},
+    show_timeline, show_scene_rows, nullptr, 0, false, 0, monotonic_ms, stdout, {}, 0, 0,
 };
 
 void prepare_screen() {
@@ -32,6 +32,8 @@ bool run_turn() {
     const int32_t clock_ms = static_cast<int32_t>(s.clock() - s.t0);
 
     const uint32_t position_ms = poll_music();
+    s.clock_ms = clock_ms;
+    s.position_ms = position_ms;
     // The console line is for people watching; its failure is ignored.
     if (s.console != nullptr) std::fprintf(s.console, "%d\n", static_cast<int>(position_ms));
 

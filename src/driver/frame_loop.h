@@ -26,6 +26,8 @@ struct LoopState {
     ClockSource clock;  // the platform's monotonic_ms live, a virtual clock in the renderer
     FILE* console;      // where the position line goes; null prints nothing
     Screen screen;
+    int32_t clock_ms;      // this turn's clock since t0, for whoever records the turn
+    uint32_t position_ms;  // and the music position it read
 };
 
 extern LoopState loop_state;

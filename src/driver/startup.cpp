@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "audio/music_player.h"
 #include "display/display_link.h"
@@ -26,6 +27,14 @@ static_assert(sizeof logo_lines / sizeof logo_lines[0] == 7);
 constexpr const char* title_line = "  LCD STARGLOW 2\n";
 constexpr const char* subtitle_line = "  made for the Northern Lights demo party, winter 2026\n";
 
+constexpr size_t banner_length() {
+    size_t length = 2;  // the two blank lines
+    for (const char* line : logo_lines) length += std::char_traits<char>::length(line);
+    return length + std::char_traits<char>::length(title_line) +
+           std::char_traits<char>::length(subtitle_line);
+}
+static_assert(banner_length() < banner_max_bytes);
+
 constexpr const char* usage_lines[] = {
     "\nPlease run with serial port number as a command line argument\n",
     "for example if you have your Matrix Orbital display connected on COM14:\n\n",
@@ -36,12 +45,27 @@ constexpr int device_namespace_from_port = 10;
 
 }  // namespace
 
+size_t format_banner(char* out, size_t size) {
+    size_t length = 0;
+    const auto put = [&](const char* text) {
+        const int wrote = std::snprintf(out + length, size - length, "%s", text);
+        if (wrote > 0) length += static_cast<size_t>(wrote);
+        if (length >= size) length = size - 1;
+    };
+    if (size == 0) return 0;
+    out[0] = '\0';
+    put("\n");
+    for (const char* line : logo_lines) put(line);
+    put("\n");
+    put(title_line);
+    put(subtitle_line);
+    return length;
+}
+
 void print_banner() {
-    std::printf("\n");
-    for (const char* line : logo_lines) std::printf("%s", line);
-    std::printf("\n");
-    std::printf("%s", title_line);
-    std::printf("%s", subtitle_line);
+    char banner[banner_max_bytes];
+    format_banner(banner, sizeof banner);
+    std::printf("%s", banner);
 }
 
 void print_usage() {

@@ -8,6 +8,12 @@ inline constexpr int exit_failure_status = -1;  // 255 as the shell sees it
 inline constexpr int default_port_number = 1;
 inline constexpr size_t device_name_bytes = 512;
 
+inline constexpr size_t banner_max_bytes = 1024;
+
+// The banner: a blank line, the logo, a blank line, the title and the
+// subtitle, each line ending in a newline. Formats it into `out` (cut to
+// fit, NUL-terminated) and returns its length.
+size_t format_banner(char* out, size_t size);
 void print_banner();
 void print_usage();
 

@@ -28,6 +28,10 @@ inline void count_link_bytes(uint32_t count) {
 // bytes * 25 / 144 (integer division, all bytes since t0) or k * step_ms.
 uint32_t virtual_clock_ms();
 
+// The loop's clock for a show on the virtual link: virtual_clock_ms(), with
+// the offline music's position following it exactly.
+uint32_t virtual_show_clock();
+
 // The instant, in ms since t0, at which the link has carried `bytes`.
 inline uint32_t link_ms_for_bytes(uint64_t bytes) {
     return static_cast<uint32_t>(bytes * link_ms_numerator / link_ms_denominator);
