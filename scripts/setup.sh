@@ -19,6 +19,11 @@ starglow_core_check_packages=(clang wasi-libc libc++-14-dev-wasm32)
 # Chromium to test the page in; kissfft's source comes with the build.
 starglow_web_packages=(emscripten nodejs python3 dpkg-dev chromium)
 
+# The Windows target: MinGW-w64 with posix threads, dpkg-dev for the
+# libraries' Debian sources (dpkg-source); Wine and a sound server for its
+# tests.
+starglow_windows_packages=(g++-mingw-w64-x86-64-posix dpkg-dev wine wine64 pulseaudio)
+
 starglow_install() {
   local missing=()
   local package

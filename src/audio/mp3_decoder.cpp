@@ -13,6 +13,15 @@
 
 namespace {
 
+// The file is read as bytes. Windows' C library opens files as text unless
+// told otherwise (and would turn CR LF inside the MP3 into LF); POSIX has no
+// text mode, but keeps the descriptor from programs started later.
+#ifdef O_BINARY
+constexpr int decoder_open_flags = O_RDONLY | O_BINARY | O_NOINHERIT;
+#else
+constexpr int decoder_open_flags = O_RDONLY | O_CLOEXEC;
+#endif
+
 constexpr int decoder_bytes_per_sample = 2;
 // Capacity before the first sample is known: the file's own estimate of
 // its length, within these bounds. It only sizes the first allocation.
@@ -87,7 +96,7 @@ bool decoder_reserve(DecodedMusic* music, uint64_t* capacity, uint64_t frames) {
 MusicResult decode_mp3(const char* path, DecodedMusic* music, char* detail, size_t size) {
     *music = DecodedMusic{};
     DecoderHandle decoder;
-    decoder.fd = open(path, O_RDONLY | O_CLOEXEC);
+    decoder.fd = open(path, decoder_open_flags);
     if (decoder.fd < 0)
         return decoder_fail(music_err_file_not_found, detail, size, "cannot open it: %s",
                             std::strerror(errno));

@@ -94,9 +94,9 @@ void format_port_name(int port, char* name, size_t size) {
 }
 
 int starglow_main(int argc, char** argv) {
+    // Also makes each position line appear as it is printed, through a pipe
+    // too: how depends on the platform's C library.
     prepare_process();
-    // Each position line must appear as it is printed, also through a pipe.
-    std::setvbuf(stdout, nullptr, _IOLBF, 0);
 
     print_banner();
     if (argc != 2) {

@@ -2,5 +2,6 @@
 // show's own steps behave as written (platform/<target>/process.cpp).
 #pragma once
 
-// Called first thing in starglow_main.
+// Called first thing in starglow_main. Also sets standard output so that
+// each line the show prints appears at once, through a pipe too.
 void prepare_process();

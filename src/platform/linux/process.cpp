@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 
 namespace {
 
@@ -31,4 +32,6 @@ void prepare_process() {
     // A console reader that goes away must not end the show: the position
     // lines are for watching, and a failed print is ignored like any other.
     std::signal(SIGPIPE, SIG_IGN);
+    // Each position line must appear as it is printed, also through a pipe.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
 }
