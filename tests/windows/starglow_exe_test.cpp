@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+
 #include "audio/music_player.h"
 #include "support/music_fixtures.h"
 #include "wine_session.h"
@@ -215,4 +218,31 @@ TEST_F(WineStarglow, WhileTheShowRunsTheTtyReadsTheShowsLineSettings) {
               startup_and_clear);
     kill(show.pid, SIGKILL);
     finish_child(show, exe_timeout_ms);
+}
+
+TEST_F(WineStarglow, APortThatHangsUpMidShowNeitherStopsTheShowNorLetsItSpin) {
+    place_music(cached_silent_music(music_length_ms), directory);
+    attach_pty(1);
+    Child show =
+        start_windows_program(session, "starglow.exe", {"1"}, {"STARGLOW_AUDIO=silent"}, directory);
+    ASSERT_GT(show.pid, 0);
+    Wire got;
+    read_pty(pty, got, 2000, exe_timeout_ms);
+    ASSERT_GE(got.size(), 2000u) << "the show did not get going";
+    // The display goes away: every write now fails at once.
+    close(slave);
+    slave = -1;
+    close_pty(pty);
+    read_child(show, 0, 0);
+    const size_t lines_before = std::count(show.output.begin(), show.output.end(), '\n');
+    const auto started = std::chrono::steady_clock::now();
+    while (std::chrono::steady_clock::now() - started < std::chrono::seconds(3))
+        read_child(show, 1 << 20, 200);
+    const size_t lines = std::count(show.output.begin(), show.output.end(), '\n') - lines_before;
+    kill(show.pid, SIGKILL);
+    finish_child(show, exe_timeout_ms);
+    // Each failed frame takes the 96 bytes' line time (16.7 ms): about 180
+    // turns in 3 s, not thousands, and not none.
+    EXPECT_GE(lines, 90u) << "the show stopped when its port hung up";
+    EXPECT_LE(lines, 300u) << "the show spun through failing writes";
 }
