@@ -28,8 +28,8 @@ inline constexpr uint8_t cursor_to = 0x47;         // column, row (both from 1)
 // A text byte, not a command: clears the screen as the clear command does.
 inline constexpr uint8_t form_feed = 0x0C;
 
-inline constexpr uint8_t wrap_on = 0x43;          // none
-inline constexpr uint8_t autoscroll_on = 0x51;    // none
+inline constexpr uint8_t wrap_on = 0x43;          // none; off at power-on
+inline constexpr uint8_t autoscroll_on = 0x51;    // none; off at power-on
 inline constexpr uint8_t autoscroll_off = 0x52;   // none
 inline constexpr uint8_t cursor_left = 0x4C;      // none
 inline constexpr uint8_t cursor_right = 0x4D;     // none
@@ -41,8 +41,8 @@ inline constexpr uint8_t backlight_on = 0x42;     // minutes (0: stays on)
 inline constexpr uint8_t backlight_off = 0x46;    // none
 inline constexpr uint8_t save_brightness = 0x98;  // level
 inline constexpr uint8_t save_contrast = 0x91;    // level
-inline constexpr uint8_t gpo_on = 0x57;           // output number
-inline constexpr uint8_t gpo_off = 0x56;          // output number
+inline constexpr uint8_t gpo_on = 0x57;           // none: this module has one output
+inline constexpr uint8_t gpo_off = 0x56;          // none
 
 inline constexpr uint8_t key_transmit_on = 0x41;    // none
 inline constexpr uint8_t keypad_repeat_off = 0x60;  // none
@@ -55,7 +55,7 @@ inline constexpr uint8_t load_wide_vertical_bars = 0x76;    // none
 inline constexpr uint8_t load_big_digits = 0x6E;            // none
 inline constexpr uint8_t horizontal_bar = 0x7C;  // column, row, direction, length in pixels
 inline constexpr uint8_t vertical_bar = 0x3D;    // column, length in pixels
-inline constexpr uint8_t big_digit = 0x23;       // column, digit
+inline constexpr uint8_t big_digit = 0x23;       // column, digit; cursor to its bottom right
 
 // Settings the module keeps across power cycles; accepted, not acted on.
 inline constexpr uint8_t set_baud_rate = 0x39;       // speed code

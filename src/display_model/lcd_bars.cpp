@@ -71,8 +71,8 @@ void lcd_bars_vertical(uint8_t cells[screen_cells], LcdBarStyle loaded, int colu
     }
 }
 
-void lcd_bars_big_digit(uint8_t cells[screen_cells], int column, int digit) {
-    if (digit < 0 || digit > 9) return;
+bool lcd_bars_big_digit(uint8_t cells[screen_cells], int column, int digit) {
+    if (digit < 0 || digit > 9) return false;
     for (int row = 0; row < screen_rows; ++row) {
         for (int i = 0; i < lcd_big_digit_columns && column + i < screen_columns; ++i) {
             uint8_t code = blank_code;
@@ -92,6 +92,7 @@ void lcd_bars_big_digit(uint8_t cells[screen_cells], int column, int digit) {
             cells[cell_index(row, column + i)] = code;
         }
     }
+    return true;
 }
 
 namespace {

@@ -30,5 +30,5 @@ void lcd_bars_horizontal(uint8_t cells[screen_cells], int column, int row, int d
 void lcd_bars_vertical(uint8_t cells[screen_cells], LcdBarStyle loaded, int column, int length);
 
 // Big digit 0 to 9, three cells wide and four tall, its left edge at
-// `column` (0-based); other digits draw nothing.
-void lcd_bars_big_digit(uint8_t cells[screen_cells], int column, int digit);
+// `column` (0-based); other digits draw nothing. Returns whether it drew.
+bool lcd_bars_big_digit(uint8_t cells[screen_cells], int column, int digit);

@@ -36,8 +36,8 @@ constexpr LcdCommand lcd_commands[] = {
     {cmd::save_brightness,           1, "save_brightness"},
     {cmd::set_contrast,              1, "set_contrast"},
     {cmd::save_contrast,             1, "save_contrast"},
-    {cmd::gpo_on,                    1, "gpo_on"},
-    {cmd::gpo_off,                   1, "gpo_off"},
+    {cmd::gpo_on,                    0, "gpo_on"},
+    {cmd::gpo_off,                   0, "gpo_off"},
     {cmd::key_transmit_on,           0, "key_transmit_on"},
     {cmd::key_transmit_off,          0, "key_transmit_off"},
     {cmd::keypad_debounce,           1, "keypad_debounce"},
@@ -72,6 +72,12 @@ static_assert(lcd_command_rows == 49, "one row per command");
 
 constexpr uint8_t lcd_power_on_brightness = 255;
 constexpr uint8_t lcd_power_on_contrast = 128;
+
+// The row that text goes on in past the end of row r, -1 past the last: with
+// wrap on the row below; with it off the next row of the controller's
+// display memory, where row 1 is followed by row 3, then 2, then 4.
+constexpr int lcd_next_row_wrapped[screen_rows] = {1, 2, 3, -1};
+constexpr int lcd_next_row_in_memory[screen_rows] = {2, 3, 1, -1};
 
 // Argument count by command byte, -1 for bytes that name no command.
 struct LcdCommandIndex {
@@ -110,8 +116,8 @@ void lcd_clear(LcdModel* m) {
 void lcd_power_on(LcdModel* m) {
     lcd_clear(m);
     std::memset(m->glyphs, 0, sizeof m->glyphs);
-    m->wrap = true;
-    m->autoscroll = true;
+    m->wrap = false;
+    m->autoscroll = false;
     m->underline_cursor = false;
     m->block_cursor = false;
     m->backlight = true;
@@ -170,6 +176,15 @@ void lcd_model_feed(LcdModel* m, const uint8_t* bytes, size_t count) {
     }
 }
 
+bool lcd_model_end_input(LcdModel* model) {
+    if (model->command == 0 && !model->after_prefix) return false;
+    model->after_prefix = false;
+    model->command = 0;
+    model->arguments_have = 0;
+    ++model->counters.commands_dropped;
+    return true;
+}
+
 int lcd_model_take_replies(LcdModel* model, uint8_t* out, int capacity) {
     const int n = model->reply_count < capacity ? model->reply_count : capacity;
     std::memcpy(out, model->replies, static_cast<size_t>(n));
@@ -212,16 +227,16 @@ void lcd_scroll_up(LcdModel* m) {
     std::memset(m->cells + screen_cells - screen_columns, blank_code, screen_columns);
 }
 
-// The cursor may rest one place past the end of a row; the move to the next
-// row (or the scroll, or the jump back to the top) happens when the next
-// character arrives, so that a full screen stays in view. With wrap off,
-// characters past the end of a row are lost until the cursor is moved.
+// The cursor may rest one place past the end of a row; the move on (to the
+// next row, or the scroll, or the jump back to the top left past the last
+// row) happens when the next character arrives, so that a full screen stays
+// in view.
 void lcd_write_character(LcdModel* m, uint8_t code) {
     if (m->cursor_column >= screen_columns) {
-        if (!m->wrap) return;
+        const int next = (m->wrap ? lcd_next_row_wrapped : lcd_next_row_in_memory)[m->cursor_row];
         m->cursor_column = 0;
-        if (m->cursor_row < screen_rows - 1) {
-            ++m->cursor_row;
+        if (next >= 0) {
+            m->cursor_row = next;
         } else if (m->autoscroll) {
             lcd_scroll_up(m);
         } else {
@@ -252,10 +267,8 @@ void lcd_model_load_bars(LcdModel* m, LcdBarStyle style) {
     m->bar_style = style;
 }
 
-void lcd_set_gpo(LcdModel* m, uint8_t output, bool on) {
-    if (output < 1 || output > lcd_gpo_count) return;
-    const uint8_t bit = static_cast<uint8_t>(1u << (output - 1));
-    m->gpo = on ? static_cast<uint8_t>(m->gpo | bit) : static_cast<uint8_t>(m->gpo & ~bit);
+void lcd_set_gpo(LcdModel* m, bool on) {
+    m->gpo = on ? 1 : 0;
 }
 
 // One completed command; its arguments are in m->arguments. Positions arrive
@@ -329,10 +342,10 @@ void lcd_execute(LcdModel* m) {
             m->contrast = a[0];
             break;
         case cmd::gpo_on:
-            lcd_set_gpo(m, a[0], true);
+            lcd_set_gpo(m, true);
             break;
         case cmd::gpo_off:
-            lcd_set_gpo(m, a[0], false);
+            lcd_set_gpo(m, false);
             break;
         case cmd::key_transmit_on:
             m->key_transmit = true;
@@ -375,10 +388,15 @@ void lcd_execute(LcdModel* m) {
             lcd_bars_vertical(m->cells, m->bar_style, lcd_clamp(a[0], 1, screen_columns) - 1,
                               lcd_clamp(a[1], 0, pixel_rows));
             break;
-        case cmd::big_digit:
-            lcd_bars_big_digit(m->cells, lcd_clamp(a[0], 1, lcd_big_digit_last_column + 1) - 1,
-                               a[1]);
+        case cmd::big_digit: {
+            // The module leaves the cursor after the bottom row of a digit
+            // it has drawn.
+            const int column = lcd_clamp(a[0], 1, lcd_big_digit_last_column + 1) - 1;
+            if (!lcd_bars_big_digit(m->cells, column, a[1])) break;
+            m->cursor_row = screen_rows - 1;
+            m->cursor_column = column + lcd_big_digit_columns;
             break;
+        }
         case cmd::set_serial_number:
             std::memcpy(m->serial_number, a, 2);
             break;

@@ -13,7 +13,7 @@
 
 inline constexpr int lcd_longest_arguments = screen_cells;  // the start-up screen command
 inline constexpr int lcd_reply_capacity_bytes = 256;
-inline constexpr int lcd_gpo_count = 8;  // outputs 1 to 8
+inline constexpr int lcd_gpo_count = 1;  // the module's one general-purpose output
 
 // What the module answers to the read-back queries.
 inline constexpr uint8_t lcd_module_type = 0x05;  // a 20x4 with keypad
@@ -29,7 +29,8 @@ struct LcdCounters {
     uint64_t unknown_bytes;     // bytes after the prefix that name no command
     uint64_t frames_completed;  // characters written to the last cell
     uint64_t glyph_definitions;
-    uint64_t replies_dropped;  // reply bytes lost because nobody took them
+    uint64_t replies_dropped;   // reply bytes lost because nobody took them
+    uint64_t commands_dropped;  // commands cut short by the end of a client's input
 };
 
 struct LcdModel {
@@ -37,7 +38,8 @@ struct LcdModel {
     uint8_t glyphs[glyph_count][glyph_rows];  // as received; only the low five bits show
     int cursor_row;                           // 0 to 3
     int cursor_column;                        // 0 to 20; 20 means past the end of the row
-    bool wrap;                                // text past the end of a row continues on the next
+    bool wrap;        // past the end of a row, text goes on in the row below (else in the
+                      // controller's memory order: rows 1, 3, 2, 4)
     bool autoscroll;  // text past the end of the last row scrolls the screen up
     bool underline_cursor;
     bool block_cursor;
@@ -73,6 +75,12 @@ void lcd_model_reset(LcdModel* model);
 
 // Interprets the bytes in order. Replies collect until taken.
 void lcd_model_feed(LcdModel* model, const uint8_t* bytes, size_t count);
+
+// The client's input has ended (it left the line): a command still waiting
+// for its command byte or its arguments is dropped, none of it applied, so
+// that the next client's first command is read as a command. Returns
+// whether one was.
+bool lcd_model_end_input(LcdModel* model);
 
 // Moves up to `capacity` pending reply bytes to `out`, oldest first;
 // returns how many.

@@ -37,8 +37,8 @@ constexpr KnownCommand known_commands[] = {
     {cmd::save_brightness, 1},
     {cmd::set_contrast, 1},
     {cmd::save_contrast, 1},
-    {cmd::gpo_on, 1},
-    {cmd::gpo_off, 1},
+    {cmd::gpo_on, 0},
+    {cmd::gpo_off, 0},
     {cmd::key_transmit_on, 0},
     {cmd::key_transmit_off, 0},
     {cmd::keypad_debounce, 1},
@@ -158,24 +158,38 @@ TEST(LcdModel, ClearHomeAndFormFeed) {
 }
 
 TEST(LcdModel, TextWrapsOntoTheNextRowWhenWrapIsOn) {
-    LcdModel m = model_after(text("abcdefghijklmnopqrstUV"));
+    LcdModel m = model_after(join({command(cmd::wrap_on), text("abcdefghijklmnopqrstUV")}));
     EXPECT_EQ(screen_row(m, 0), "abcdefghijklmnopqrst");
     EXPECT_EQ(screen_row(m, 1).substr(0, 2), "UV");
     // A full screen stays in view: the move past its end waits for the next
     // character.
-    m = model_after(text(std::string(80, 'x')));
+    m = model_after(join({command(cmd::wrap_on), text(std::string(80, 'x'))}));
     EXPECT_EQ(screen_row(m, 0), std::string(20, 'x'));
     EXPECT_EQ(screen_row(m, 3), std::string(20, 'x'));
     EXPECT_EQ(m.cursor_row, 3);
     EXPECT_EQ(m.cursor_column, screen_columns);
 }
 
-TEST(LcdModel, TextPastTheEndIsLostWhenWrapIsOff) {
-    LcdModel m = model_after(join({command(cmd::wrap_off), text("abcdefghijklmnopqrstUV")}));
-    EXPECT_EQ(screen_row(m, 0), "abcdefghijklmnopqrst");
-    EXPECT_EQ(screen_row(m, 1), std::string(20, ' '));
-    feed(m, join({command(cmd::cursor_to, {1, 2}), text("W")}));
-    EXPECT_EQ(screen_row(m, 1)[0], 'W');
+// With wrap off, text runs on in the controller's display memory, whose
+// rows follow each other in the order 1, 3, 2, 4.
+TEST(LcdModel, TextPastTheEndFollowsTheDisplayMemoryWhenWrapIsOff) {
+    Stream rows;
+    for (char c : std::string("ABCD")) {
+        const Stream row = text(std::string(20, c));
+        rows.insert(rows.end(), row.begin(), row.end());
+    }
+    LcdModel m = model_after(join({command(cmd::wrap_off), rows}));
+    EXPECT_EQ(screen_row(m, 0), std::string(20, 'A'));
+    EXPECT_EQ(screen_row(m, 1), std::string(20, 'C'));
+    EXPECT_EQ(screen_row(m, 2), std::string(20, 'B'));
+    EXPECT_EQ(screen_row(m, 3), std::string(20, 'D'));
+    // Past row 4 it starts again at the top left.
+    feed(m, text("E"));
+    EXPECT_EQ(screen_row(m, 0), "E" + std::string(19, 'A'));
+    // From a position in the middle, too.
+    m = model_after(join({command(cmd::wrap_off), command(cmd::cursor_to, {19, 2}), text("xyz")}));
+    EXPECT_EQ(screen_row(m, 1).substr(18), "xy");
+    EXPECT_EQ(screen_row(m, 3)[0], 'z');
 }
 
 TEST(LcdModel, AutoscrollMovesTheScreenUpOrTheTextBackToTheTop) {
@@ -184,14 +198,34 @@ TEST(LcdModel, AutoscrollMovesTheScreenUpOrTheTextBackToTheTop) {
         const Stream row = text(std::string(20, c));
         rows.insert(rows.end(), row.begin(), row.end());
     }
-    LcdModel m = model_after(join({rows, text("E")}));
+    const Stream wrap_and_scroll = join({command(cmd::wrap_on), command(cmd::autoscroll_on)});
+    LcdModel m = model_after(join({wrap_and_scroll, rows, text("E")}));
     EXPECT_EQ(screen_row(m, 0), std::string(20, 'B'));
     EXPECT_EQ(screen_row(m, 2), std::string(20, 'D'));
     EXPECT_EQ(screen_row(m, 3), "E" + std::string(19, ' '));
 
-    m = model_after(join({command(cmd::autoscroll_off), rows, text("E")}));
+    m = model_after(join({command(cmd::wrap_on), command(cmd::autoscroll_off), rows, text("E")}));
     EXPECT_EQ(screen_row(m, 0), "E" + std::string(19, 'A'));
     EXPECT_EQ(screen_row(m, 3), std::string(20, 'D'));
+
+    // Without wrap the scroll comes at the end of row 4 as well, the last
+    // row of the display memory.
+    m = model_after(join({command(cmd::wrap_off), command(cmd::autoscroll_on), rows, text("E")}));
+    EXPECT_EQ(screen_row(m, 0), std::string(20, 'C'));
+    EXPECT_EQ(screen_row(m, 1), std::string(20, 'B'));
+    EXPECT_EQ(screen_row(m, 3), "E" + std::string(19, ' '));
+}
+
+TEST(LcdModel, PowerOnStateIsTheModulesDefaults) {
+    const LcdModel m = model_after({});
+    EXPECT_FALSE(m.wrap);
+    EXPECT_FALSE(m.autoscroll);
+    EXPECT_FALSE(m.underline_cursor);
+    EXPECT_FALSE(m.block_cursor);
+    EXPECT_TRUE(m.backlight);
+    EXPECT_EQ(m.brightness, 255);
+    EXPECT_EQ(m.gpo, 0);
+    EXPECT_EQ(screen_row(m, 0), std::string(20, ' '));
 }
 
 TEST(LcdModel, CursorStepsGoRoundTheScreen) {
@@ -266,28 +300,56 @@ TEST(LcdModel, RepliesNobodyTakesAreDroppedNotOverrun) {
 
 TEST(LcdModel, SettingsCommands) {
     LcdModel m = model_after(join({command(cmd::backlight_off), command(cmd::set_brightness, {40}),
-                                   command(cmd::save_contrast, {99}), command(cmd::gpo_on, {1}),
-                                   command(cmd::gpo_on, {3}), command(cmd::gpo_on, {9}),
+                                   command(cmd::save_contrast, {99}), command(cmd::gpo_on),
                                    command(cmd::underline_on), command(cmd::block_on)}));
     EXPECT_FALSE(m.backlight);
     EXPECT_EQ(m.brightness, 40);
     EXPECT_EQ(m.contrast, 99);
-    EXPECT_EQ(m.gpo, 0b101);  // output 9 does not exist
+    EXPECT_EQ(m.gpo, 1);
     EXPECT_TRUE(m.underline_cursor);
     EXPECT_TRUE(m.block_cursor);
-    feed(m, join({command(cmd::backlight_on, {5}), command(cmd::gpo_off, {1}),
+    feed(m, join({command(cmd::backlight_on, {5}), command(cmd::gpo_off),
                   command(cmd::save_brightness, {7})}));
     EXPECT_TRUE(m.backlight);
     EXPECT_EQ(m.backlight_minutes, 5);
-    EXPECT_EQ(m.gpo, 0b100);
+    EXPECT_EQ(m.gpo, 0);
     EXPECT_EQ(m.brightness, 7);
 }
 
+// The output commands take no argument on this module: what follows them
+// is the next command, as both LCDd and lcd4linux send it.
+TEST(LcdModel, OutputCommandsAreFollowedByTheNextCommand) {
+    const LcdModel m =
+        model_after(join({command(cmd::gpo_off), command(cmd::underline_off), command(cmd::gpo_on),
+                          Stream{cmd::form_feed}, text("ok")}));
+    EXPECT_EQ(m.counters.commands[cmd::underline_off], 1u);
+    EXPECT_EQ(m.counters.form_feeds, 1u);
+    EXPECT_EQ(screen_row(m, 0), "ok" + std::string(18, ' '));
+    EXPECT_EQ(m.gpo, 1);
+}
+
+// A client that leaves in the middle of a command: the rest of it never
+// comes, so the next client's bytes must not be taken for its arguments.
+TEST(LcdModel, TheEndOfAClientsInputDropsTheCommandItLeftUnfinished) {
+    const uint8_t rows[8] = {0x1F, 0x1F, 0x1F, 0x1F, 0x1F, 0x1F, 0x1F, 0x1F};
+    for (const Stream& cut : {command(cmd::define_glyph, {3, 0x11, 0x11}), Stream{cmd::prefix},
+                              command(cmd::cursor_to, {5})}) {
+        LcdModel m = model_after(join(
+            {command(cmd::define_glyph, {3}), Stream(rows, rows + 8), text("left over"), cut}));
+        EXPECT_TRUE(lcd_model_end_input(&m));
+        feed(m, join({command(cmd::clear_screen), text("B")}));
+        EXPECT_EQ(screen_row(m, 0), "B" + std::string(19, ' '));
+        EXPECT_EQ(lcd_cell_rows(m, 3)[1], 0x1F);  // the unfinished definition never applied
+        EXPECT_EQ(m.counters.commands_dropped, 1u);
+        EXPECT_FALSE(lcd_model_end_input(&m));  // nothing unfinished now
+    }
+}
+
 TEST(LcdModel, ResetKeepsTheCountersInitClearsThem) {
-    LcdModel m = model_after(join({text("xyz"), command(cmd::wrap_off)}));
+    LcdModel m = model_after(join({text("xyz"), command(cmd::wrap_on)}));
     lcd_model_reset(&m);
     EXPECT_EQ(screen_row(m, 0), std::string(20, ' '));
-    EXPECT_TRUE(m.wrap);
+    EXPECT_FALSE(m.wrap);
     EXPECT_EQ(m.counters.characters, 3u);
     lcd_model_init(&m);
     EXPECT_EQ(m.counters.characters, 0u);
@@ -351,6 +413,12 @@ TEST(LcdModel, BigDigitsAreThreeCellsWide) {
     EXPECT_EQ(Stream(m.cells + cell_index(0, 17), m.cells + cell_index(0, 20)),
               (Stream{0, block, ' '}));
     EXPECT_EQ(screen_row(m, 1).substr(3, 14), std::string(14, ' '));
+    // The cursor is left after the bottom row of the last digit drawn: the
+    // one clamped to column 18, whose bottom row ends the screen's.
+    EXPECT_EQ(m.cursor_row, 3);
+    EXPECT_EQ(m.cursor_column, screen_columns);
+    feed(m, join({command(cmd::big_digit, {2, 7}), text("x")}));
+    EXPECT_EQ(screen_row(m, 3)[4], 'x');
 }
 
 }  // namespace

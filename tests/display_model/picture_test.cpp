@@ -43,8 +43,8 @@ LcdModel rom_text_state() {
     // Four rows of 20, written in one run (wrap on).
     const std::string rows = std::string("STARGLOW lcdemu 2.0!") + "The quick brown fox " +
                              "jumps over lazy dogs" + "{[(<\"#$%&'*+,-/>)]}";
-    return model_after(
-        join({text(rows), command(cmd::cursor_to, {17, 3}), Stream{0x7E, 0x7F, 0xFF}}));
+    return model_after(join({command(cmd::wrap_on), text(rows), command(cmd::cursor_to, {17, 3}),
+                             Stream{0x7E, 0x7F, 0xFF}}));
 }
 
 LcdModel spectrum_bars_state() {
