@@ -1,7 +1,10 @@
 #include "display_model/gif_movie.h"
 
+#include <fcntl.h>
 #include <gif_lib.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +16,7 @@ constexpr int gif_movie_colour_bits = 8;
 constexpr uint8_t gif_movie_loop_forever[3] = {1, 0, 0};  // sub-block 1: loop count 0
 constexpr char gif_movie_loop_application[] = "NETSCAPE2.0";
 constexpr int gif_movie_application_bytes = sizeof gif_movie_loop_application - 1;
+constexpr mode_t gif_movie_file_mode = 0666;  // less the umask, as for the other outputs
 
 bool gif_movie_fail(GifMovie* gif, const char* what, int code) {
     std::snprintf(gif->error, sizeof gif->error, "%s: %s", what, GifErrorString(code));
@@ -44,9 +48,17 @@ bool gif_movie_open(GifMovie* gif, const char* path, const PicturePalette& palet
     gif->height = picture_rows * scale;
     for (int k = 0; k < picture_dot_kinds; ++k) gif->global_colours[k] = palette.lit[k];
 
+    // Opened here rather than by the library, which would make it private.
+    const int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, gif_movie_file_mode);
+    if (fd < 0) {
+        std::snprintf(gif->error, sizeof gif->error, "cannot create %s: %s", path,
+                      std::strerror(errno));
+        return false;
+    }
     int code = 0;
-    gif->file = EGifOpenFileName(path, false, &code);
+    gif->file = EGifOpenFileHandle(fd, &code);
     if (gif->file == nullptr) {
+        close(fd);
         std::snprintf(gif->error, sizeof gif->error, "cannot create %s: %s", path,
                       GifErrorString(code));
         return false;
@@ -81,10 +93,21 @@ bool gif_movie_add(GifMovie* gif, const LcdModel& model, int delay_cs) {
     picture_dots(model, true, dots);
     picture_scaled_dots(dots, gif->scale, gif->current);
 
+    // A frame whose backlight differs from full on carries its own colours.
+    Rgb colours[picture_dot_kinds];
+    picture_colours(model, *gif->palette, colours);
+    ColorMapObject* local = nullptr;
+    if (std::memcmp(colours, gif->global_colours, sizeof colours) != 0)
+        local = gif_movie_colour_map(colours);
+    // New light redraws everything: the pixels of earlier frames that stay
+    // on the canvas would show the old colours beside the new.
+    const bool relit = std::memcmp(colours, gif->previous_colours, sizeof colours) != 0 ||
+                       model.contrast != gif->previous_contrast;
+
     // The rectangle that changed since the last frame (all of the first);
     // an unchanged frame still needs one pixel to carry its delay.
     int left = 0, top = 0, right = gif->width - 1, bottom = gif->height - 1;
-    if (gif->frames > 0) {
+    if (gif->frames > 0 && !relit) {
         left = gif->width;
         top = gif->height;
         right = -1;
@@ -112,13 +135,6 @@ bool gif_movie_add(GifMovie* gif, const LcdModel& model, int delay_cs) {
     GifByteType extension[4];
     const size_t extension_bytes = EGifGCBToExtension(&control, extension);
 
-    // A frame whose backlight differs from full on carries its own colours.
-    Rgb colours[picture_dot_kinds];
-    picture_colours(model, *gif->palette, colours);
-    ColorMapObject* local = nullptr;
-    if (std::memcmp(colours, gif->global_colours, sizeof colours) != 0)
-        local = gif_movie_colour_map(colours);
-
     const int width = right - left + 1;
     bool ok =
         EGifPutExtension(gif->file, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(extension_bytes),
@@ -132,6 +148,8 @@ bool gif_movie_add(GifMovie* gif, const LcdModel& model, int delay_cs) {
     uint8_t* swap = gif->previous;
     gif->previous = gif->current;
     gif->current = swap;
+    std::memcpy(gif->previous_colours, colours, sizeof colours);
+    gif->previous_contrast = model.contrast;
     ++gif->frames;
     return true;
 }

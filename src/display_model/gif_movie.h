@@ -1,6 +1,7 @@
 // An animated GIF of a sequence of display states, written as it goes: each
 // frame is added with the time it stays on screen. Frames after the first
-// store only the rectangle that changed.
+// store only the rectangle that changed, unless the light changed
+// (backlight, brightness, contrast): then the whole frame, in its colours.
 #pragma once
 
 #include <cstddef>
@@ -19,12 +20,15 @@ struct GifMovie {
     int width, height;  // pixels
     uint8_t* previous;  // last frame's pixels as palette indices; null before the first
     uint8_t* current;
-    Rgb global_colours[picture_dot_kinds];  // backlight full on
+    Rgb global_colours[picture_dot_kinds];    // backlight full on
+    Rgb previous_colours[picture_dot_kinds];  // the last frame's
+    uint8_t previous_contrast;
     int frames;
     char error[160];
 };
 
-// Creates the file; false with gif->error set when it cannot.
+// Creates the file (with the permissions of any file the user creates);
+// false with gif->error set when it cannot.
 bool gif_movie_open(GifMovie* gif, const char* path, const PicturePalette& palette, int scale);
 
 // Adds the model's current state, shown for `delay_cs` hundredths of a second

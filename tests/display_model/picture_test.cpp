@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -234,6 +235,82 @@ TEST(Picture, AGifHoldsEachStateWithItsDelay) {
     std::vector<uint8_t> want(canvas.size());
     picture_scaled_dots(dots, 2, want.data());
     EXPECT_EQ(canvas, want);
+    DGifCloseFile(gif, &error);
+}
+
+// The movie as a viewer shows it: each frame's rectangle painted over the
+// canvas in that frame's colours (its own map, or the global one).
+std::vector<std::vector<Rgb>> gif_composed_frames(GifFileType* gif) {
+    std::vector<Rgb> canvas(static_cast<size_t>(gif->SWidth * gif->SHeight));
+    std::vector<std::vector<Rgb>> frames;
+    for (int i = 0; i < gif->ImageCount; ++i) {
+        const SavedImage& image = gif->SavedImages[i];
+        const GifImageDesc& d = image.ImageDesc;
+        const ColorMapObject* map = d.ColorMap != nullptr ? d.ColorMap : gif->SColorMap;
+        for (int y = 0; y < d.Height; ++y) {
+            for (int x = 0; x < d.Width; ++x) {
+                const GifColorType c = map->Colors[image.RasterBits[y * d.Width + x]];
+                canvas[static_cast<size_t>((d.Top + y) * gif->SWidth + d.Left + x)] =
+                    Rgb{c.Red, c.Green, c.Blue};
+            }
+        }
+        frames.push_back(canvas);
+    }
+    return frames;
+}
+
+// What the state looks like: its dots in its colours.
+std::vector<Rgb> picture_in_colours(const LcdModel& m, const PicturePalette& palette, int scale) {
+    uint8_t dots[picture_dot_count];
+    picture_dots(m, true, dots);
+    std::vector<uint8_t> kinds(static_cast<size_t>(picture_dot_count * scale * scale));
+    picture_scaled_dots(dots, scale, kinds.data());
+    Rgb colours[picture_dot_kinds];
+    picture_colours(m, palette, colours);
+    std::vector<Rgb> rgb;
+    for (uint8_t k : kinds) rgb.push_back(colours[k]);
+    return rgb;
+}
+
+bool same_pixels(const std::vector<Rgb>& a, const std::vector<Rgb>& b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](const Rgb& x, const Rgb& y) {
+               return x.r == y.r && x.g == y.g && x.b == y.b;
+           });
+}
+
+// A change of light alone (LCDd blinks the backlight's brightness) must not
+// leave a half-bright, half-dark screen in the movie.
+TEST(Picture, EveryGifFrameShowsItsWholeStateInItsLight) {
+    const PicturePalette& palette = *picture_palette_named("blue");
+    const std::string movie_path = ::testing::TempDir() + "light.gif";
+    GifMovie movie;
+    ASSERT_TRUE(gif_movie_open(&movie, movie_path.c_str(), palette, 1)) << movie.error;
+    std::vector<LcdModel> states;
+    LcdModel m = model_after(text("light"));
+    states.push_back(m);
+    for (const Stream& change :
+         {command(cmd::set_brightness, {0}), join({command(cmd::cursor_to, {1, 2}), text("x")}),
+          command(cmd::set_brightness, {255}), command(cmd::set_contrast, {10}),
+          command(cmd::backlight_off), join({command(cmd::backlight_on, {0}), text("y")}),
+          command(cmd::set_brightness, {100})}) {
+        feed(m, change);
+        states.push_back(m);
+    }
+    for (const LcdModel& state : states) ASSERT_TRUE(gif_movie_add(&movie, state, 10));
+    ASSERT_TRUE(gif_movie_close(&movie));
+
+    int error = 0;
+    GifFileType* gif = DGifOpenFileName(movie_path.c_str(), &error);
+    ASSERT_NE(gif, nullptr);
+    ASSERT_EQ(DGifSlurp(gif), GIF_OK);
+    const std::vector<std::vector<Rgb>> shown = gif_composed_frames(gif);
+    ASSERT_EQ(shown.size(), states.size());
+    for (size_t i = 0; i < states.size(); ++i)
+        EXPECT_TRUE(same_pixels(shown[i], picture_in_colours(states[i], palette, 1)))
+            << "frame " << i;
+    // Text changes alone still store only their rectangle.
+    EXPECT_LT(gif->SavedImages[2].ImageDesc.Width, picture_columns);
     DGifCloseFile(gif, &error);
 }
 
