@@ -37,7 +37,8 @@ int main(int argc, char** argv) {
     app.add_option(
         "--stats", options.stats,
         "write a JSON report at exit: bytes, commands by kind, unknown bytes, frames, glyph\n"
-        "definitions, XOFFs sent, the final screen as text");
+        "definitions, XOFFs sent, the final screen as text (a glyph cell as the circled\n"
+        "digit of its glyph, \u24EA and \u2460 to \u2466, never as a plain digit)");
     app.add_option("--wire", options.wire, "save every byte received, as received");
     app.add_option("--log", options.log,
                    "one JSON line per completed frame: time, bytes, queue, screen");

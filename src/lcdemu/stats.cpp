@@ -9,6 +9,20 @@
 
 namespace {
 
+// Glyph cells in the screen text, by glyph number.
+// clang-format off
+constexpr const char* stats_glyph_marks[glyph_count] = {
+    "\u24EA",  // circled digit 0
+    "\u2460",  // circled digit 1
+    "\u2461",
+    "\u2462",
+    "\u2463",
+    "\u2464",
+    "\u2465",
+    "\u2466",  // circled digit 7
+};
+// clang-format on
+
 // JSON string contents: quotes and backslashes escaped (rows hold no
 // other control characters).
 void stats_put_string(FILE* out, const char* text) {
@@ -31,8 +45,7 @@ void stats_screen_text(const LcdModel& model, char rows[screen_rows][stats_row_b
             const char* text = " ";
             char single[2] = {0, 0};
             if (glyph >= 0) {
-                single[0] = static_cast<char>('0' + glyph);
-                text = single;
+                text = stats_glyph_marks[glyph];
             } else if (code == char_rom_right_arrow_code) {
                 text = "\u2192";
             } else if (code == char_rom_left_arrow_code) {

@@ -20,9 +20,11 @@ struct EmuTally {
 };
 
 // The screen as text, one row per string: printable characters as
-// themselves, glyph cells as the digit of their glyph, the arrows and the
-// block as the UTF-8 characters they look like, codes without a picture
-// as blanks. Each row holds up to 3 bytes a cell.
+// themselves; glyph cells as the circled digit of their glyph (U+24EA for 0,
+// U+2460 to U+2466 for 1 to 7), which no character of the module looks like,
+// so that a glyph cannot be read as a real digit; the arrows and the block as
+// the UTF-8 characters they look like; codes without a picture as blanks.
+// Each row holds up to 3 bytes a cell.
 inline constexpr int stats_row_bytes = screen_columns * 3 + 1;
 void stats_screen_text(const LcdModel& model, char rows[screen_rows][stats_row_bytes]);
 

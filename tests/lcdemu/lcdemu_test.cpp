@@ -112,17 +112,20 @@ TEST_F(Lcdemu, AScriptedClientGetsItsRepliesAndItsScreen) {
     const pid_t pid = start({"--once", "--png", path("end.png")});
     const int fd = open_client(path("lcd"), false);
     ASSERT_GE(fd, 0);
-    write_all(fd, join({command(cmd::clear_screen), text("Hello"), command(cmd::cursor_to, {3, 2}),
-                        command(cmd::define_glyph, {0, 0, 0x0A, 0, 0x11, 0x0E, 0, 0, 0}), Stream{0},
-                        command(cmd::read_module_type), command(cmd::read_firmware_version)}));
+    write_all(
+        fd, join({command(cmd::clear_screen), text("Hello"), command(cmd::cursor_to, {3, 2}),
+                  command(cmd::define_glyph, {0, 0, 0x0A, 0, 0x11, 0x0E, 0, 0, 0}), Stream{0},
+                  text("0"), command(cmd::read_module_type), command(cmd::read_firmware_version)}));
     EXPECT_EQ(read_for(fd, 1000, 2), (Stream{lcd_module_type, lcd_firmware_version}));
     EXPECT_TRUE(read_for(fd, 50).empty());
     close(fd);
     ASSERT_EQ(wait_program(pid, start_timeout_ms), 0) << output();
     const std::string report = stats();
-    EXPECT_EQ(json_screen(report), (std::vector<std::string>{
-                                       "Hello" + std::string(15, ' '), "  0" + std::string(17, ' '),
-                                       std::string(20, ' '), std::string(20, ' ')}));
+    // The glyph cell is marked as a glyph (circled 0), a real digit as itself.
+    EXPECT_EQ(json_screen(report),
+              (std::vector<std::string>{"Hello" + std::string(15, ' '),
+                                        "  \u24EA0" + std::string(16, ' '), std::string(20, ' '),
+                                        std::string(20, ' ')}));
     EXPECT_EQ(json_number(report, "unknown_bytes"), 0);
     EXPECT_EQ(json_number(report, "glyph_definitions"), 1);
     EXPECT_EQ(json_number(report, "replies_sent"), 2);
