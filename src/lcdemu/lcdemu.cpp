@@ -20,6 +20,7 @@
 #include "display_model/lcd_model.h"
 #include "display_model/png_picture.h"
 #include "lcdemu/child.h"
+#include "lcdemu/frame_log.h"
 #include "lcdemu/pacer.h"
 #include "lcdemu/port.h"
 #include "lcdemu/stats.h"
@@ -39,6 +40,9 @@ constexpr int64_t lcdemu_rate_window_ns = 1000 * ns_per_ms;
 constexpr int64_t lcdemu_gif_idle_capture_ns =
     100 * ns_per_ms;  // clients that send no whole frames
 constexpr int64_t lcdemu_gif_last_frame_ns = 1000 * ns_per_ms;
+// A client's burst has ended when the line has stood idle this long, with
+// nothing more waiting to cross it.
+constexpr int64_t lcdemu_idle_frame_ns = 20 * ns_per_ms;
 constexpr uint64_t lcdemu_slice_ns = 100 * 1000;  // the shortest slice a task may ask for
 constexpr unsigned long lcdemu_timer_slack_ns = 1000;
 constexpr int lcdemu_read_bytes = 4096;
@@ -80,7 +84,11 @@ struct Emu {
     double frames_per_second;
 
     FILE* wire_file;
-    FILE* log_file;
+    EmuFrameLog log;
+
+    uint64_t bytes_read;     // from the port, since the start
+    bool input_end_pending;  // the last client left: its input ends at input_ends_at
+    uint64_t input_ends_at;  // in bytes read
 
     bool gif_open;
     GifMovie gif;
@@ -249,15 +257,32 @@ void lcdemu_gif_capture(int64_t now) {
     emu.gif_captured_bytes = emu.model.counters.bytes;
 }
 
-void lcdemu_log_frame(int64_t now) {
-    if (emu.log_file == nullptr) return;
-    std::fprintf(
-        emu.log_file,
-        "{\"frame\":%" PRIu64 ",\"ms\":%.3f,\"bytes\":%" PRIu64 ",\"queue\":%d,\"screen\":\"",
-        emu.model.counters.frames_completed, static_cast<double>(now - emu.start_ns) / ns_per_ms,
-        emu.model.counters.bytes, emu.pacer.count + emu.pacer.in_flight);
-    for (uint8_t cell : emu.model.cells) std::fprintf(emu.log_file, "%02x", cell);
-    std::fprintf(emu.log_file, "\"}\n");
+int lcdemu_unread_bytes() {
+    int unread = 0;
+    ioctl(emu.port.fd, FIONREAD, &unread);
+    return unread;
+}
+
+// Bytes the client has written that have not crossed the line: ours, those
+// it was let write, and those still in the pty.
+int lcdemu_waiting_bytes() {
+    return emu.pacer.count + emu.pacer.in_flight + lcdemu_unread_bytes();
+}
+
+void lcdemu_log_frame(int64_t at_ns, FrameEnd end) {
+    if (emu.log.file == nullptr) return;
+    frame_log_write(&emu.log, emu.model, static_cast<double>(at_ns - emu.start_ns) / ns_per_ms,
+                    lcdemu_waiting_bytes(), end);
+}
+
+// Clients that write only what changed never complete a frame at the last
+// cell: what they showed is a frame once their burst is over.
+void lcdemu_log_idle_frame(int64_t now) {
+    if (emu.log.file == nullptr || !emu.log.fed) return;
+    if (emu.pacer.count > 0 || emu.pacer.in_flight > 0) return;
+    if (now - emu.pacer.last_done_ns < lcdemu_idle_frame_ns) return;
+    if (lcdemu_unread_bytes() > 0 || !frame_log_unshown(&emu.log, emu.model)) return;
+    lcdemu_log_frame(emu.pacer.last_done_ns, FrameEnd::idle);
 }
 
 // ---- the line --------------------------------------------------------------
@@ -277,9 +302,14 @@ void lcdemu_deliver(int64_t now) {
     for (int i = 0; i < n; ++i) {
         const uint64_t frames = emu.model.counters.frames_completed;
         lcd_model_feed(&emu.model, bytes + i, 1);
+        frame_log_fed(&emu.log);
         emu.dirty = true;
+        if (emu.input_end_pending && emu.model.counters.bytes >= emu.input_ends_at) {
+            emu.input_end_pending = false;
+            lcd_model_end_input(&emu.model);
+        }
         if (emu.model.counters.frames_completed == frames) continue;
-        lcdemu_log_frame(now);
+        lcdemu_log_frame(now, FrameEnd::cell);
         emu.frame_ready = true;
         if (emu.drawing && now - emu.last_render_ns >= lcdemu_frame_render_ns) lcdemu_render(now);
         lcdemu_gif_capture(now);
@@ -353,12 +383,26 @@ void lcdemu_read_port(int64_t now) {
         if (!emu.port.is_pty) emu.end = EmuEnd::device_gone;
         return;
     }
-    if (emu.wire_file != nullptr) std::fwrite(bytes, 1, static_cast<size_t>(n), emu.wire_file);
+    if (emu.wire_file != nullptr) {
+        // As it comes, so that it can be watched while the client runs.
+        std::fwrite(bytes, 1, static_cast<size_t>(n), emu.wire_file);
+        std::fflush(emu.wire_file);
+    }
     pacer_push(&emu.pacer, bytes, static_cast<int>(n), now);
+    emu.bytes_read += static_cast<uint64_t>(n);
     int unread = 0;
     ioctl(emu.port.fd, FIONREAD, &unread);
     const int waiting = emu.pacer.count + unread;
     if (waiting > emu.tally.queue_peak_bytes) emu.tally.queue_peak_bytes = waiting;
+}
+
+// The last client has closed the port: what it wrote ends with the bytes
+// still in the pty, and a command it left unfinished there must not take
+// the next client's first bytes for its arguments.
+void lcdemu_input_ends() {
+    emu.input_ends_at = emu.bytes_read + static_cast<uint64_t>(lcdemu_unread_bytes());
+    emu.input_end_pending = emu.model.counters.bytes < emu.input_ends_at;
+    if (!emu.input_end_pending) lcd_model_end_input(&emu.model);
 }
 
 void lcdemu_clients(const PortClients& change) {
@@ -366,6 +410,7 @@ void lcdemu_clients(const PortClients& change) {
         emu.tally.clients += change.arrived;
         lcdemu_note("client connected");
     }
+    if (change.left > 0 && emu.port.openers == 0) lcdemu_input_ends();
     if (change.left == 0 || emu.port.openers > 0 || emu.has_child) return;
     if (emu.options->once) {
         lcdemu_note("client left");
@@ -453,6 +498,11 @@ int64_t lcdemu_wait_ns(int64_t now) {
         const int64_t due = (now / lcdemu_blink_half_ns + 1) * lcdemu_blink_half_ns;
         if (due < until) until = due;
     }
+    if (emu.log.file != nullptr && emu.log.fed && emu.pacer.count == 0) {
+        int64_t due = emu.pacer.last_done_ns + lcdemu_idle_frame_ns;
+        if (due < now + lcdemu_tick_ns) due = now + lcdemu_tick_ns;  // bytes still on their way
+        if (due < until) until = due;
+    }
     return until > now ? until - now : 0;
 }
 
@@ -462,6 +512,7 @@ void lcdemu_loop() {
         lcdemu_update_line(now);
         lcdemu_deliver(now);
         lcdemu_flow(now);
+        lcdemu_log_idle_frame(now);
         if (emu.drawing && lcdemu_render_due(now)) lcdemu_render(now);
         if (emu.gif_open && emu.model.counters.bytes != emu.gif_captured_bytes &&
             now - emu.gif_last_capture_ns >= lcdemu_gif_idle_capture_ns)
@@ -542,9 +593,13 @@ bool lcdemu_setup(const EmuOptions& options) {
     }
     if (realpath(emu.port.path, emu.port_target) == nullptr)
         std::snprintf(emu.port_target, sizeof emu.port_target, "%s", emu.port.path);
-    if (!lcdemu_open_file(options.wire, "wb", &emu.wire_file) ||
-        !lcdemu_open_file(options.log, "w", &emu.log_file))
+    lcd_model_init(&emu.model);
+    if (!lcdemu_open_file(options.wire, "wb", &emu.wire_file)) return false;
+    if (!options.log.empty() &&
+        !frame_log_open(&emu.log, options.log.c_str(), emu.model, error, sizeof error)) {
+        std::fprintf(stderr, "lcdemu: %s\n", error);
         return false;
+    }
     if (!options.gif.empty()) {
         if (!gif_movie_open(&emu.gif, options.gif.c_str(), *emu.palette, options.scale)) {
             std::fprintf(stderr, "lcdemu: %s\n", emu.gif.error);
@@ -559,7 +614,6 @@ bool lcdemu_setup(const EmuOptions& options) {
     lcdemu_install_signals();
     prctl(PR_SET_TIMERSLACK, lcdemu_timer_slack_ns);  // the start character goes out on time
 
-    lcd_model_init(&emu.model);
     pacer_init(&emu.pacer, options.baud != 0 ? options.baud : port_device_default_baud);
     emu.start_ns = lcdemu_now_ns();
     emu.rate_since_ns = emu.start_ns;
@@ -651,8 +705,11 @@ int lcdemu_finish() {
         std::fprintf(stderr, "lcdemu: %s\n", error);
         if (status == 0) status = lcdemu_failed_status;
     }
+    // What the last burst left is a frame too, once it has all crossed.
+    if (emu.end != EmuEnd::interrupted && frame_log_unshown(&emu.log, emu.model))
+        lcdemu_log_frame(emu.pacer.last_done_ns, FrameEnd::exit);
     if (emu.wire_file != nullptr) std::fclose(emu.wire_file);
-    if (emu.log_file != nullptr) std::fclose(emu.log_file);
+    frame_log_close(&emu.log);
 
     if (emu.end == EmuEnd::device_gone)
         std::fprintf(stderr, "lcdemu: %s went away\n", emu.port.path);

@@ -86,6 +86,7 @@ bool stats_write(const char* path, const LcdModel& model, const EmuTally& tally,
     std::fprintf(out, "},\n");
     std::fprintf(out, "  \"form_feeds\": %" PRIu64 ",\n", c.form_feeds);
     std::fprintf(out, "  \"unknown_bytes\": %" PRIu64 ",\n", c.unknown_bytes);
+    std::fprintf(out, "  \"commands_dropped\": %" PRIu64 ",\n", c.commands_dropped);
     std::fprintf(out, "  \"frames_completed\": %" PRIu64 ",\n", c.frames_completed);
     std::fprintf(out, "  \"glyph_definitions\": %" PRIu64 ",\n", c.glyph_definitions);
     std::fprintf(out, "  \"xoffs_sent\": %" PRIu64 ",\n", tally.stops_sent);

@@ -117,6 +117,22 @@ std::vector<std::string> json_screen(const std::string& json) {
     return rows;
 }
 
+namespace {
+
+// The bytes of a field written as hex digits ("" when it is missing).
+std::string hex_field(const std::string& line, const std::string& key, int count) {
+    const size_t at = line.find("\"" + key + "\":\"");
+    if (at == std::string::npos) return "";
+    const size_t from = at + key.size() + 4;
+    std::string bytes;
+    for (int i = 0; i < count; ++i)
+        bytes += static_cast<char>(
+            std::stoi(line.substr(from + 2 * static_cast<size_t>(i), 2), nullptr, 16));
+    return bytes;
+}
+
+}  // namespace
+
 FrameLog read_frame_log(const std::string& path) {
     FrameLog log;
     const std::string text = read_file(path);
@@ -126,12 +142,14 @@ FrameLog read_frame_log(const std::string& path) {
         log.ms.push_back(std::strtod(line.c_str() + line.find("\"ms\":") + 5, nullptr));
         log.bytes.push_back(json_number(line, "bytes"));
         log.queue.push_back(json_number(line, "queue"));
-        const size_t screen = line.find("\"screen\":\"") + 10;
-        std::string cells;
-        for (int i = 0; i < screen_cells; ++i)
-            cells += static_cast<char>(
-                std::stoi(line.substr(screen + 2 * static_cast<size_t>(i), 2), nullptr, 16));
-        log.screens.push_back(cells);
+        log.screens.push_back(hex_field(line, "screen", screen_cells));
+        log.glyphs.push_back(hex_field(line, "glyphs", glyph_count * glyph_rows));
+        log.brightness.push_back(static_cast<int>(json_number(line, "brightness")));
+        log.backlight.push_back(line.find("\"backlight\":true") != std::string::npos);
+        const size_t end = line.find("\"end\":\"");
+        log.ends.push_back(end == std::string::npos
+                               ? ""
+                               : line.substr(end + 7, line.find('"', end + 7) - (end + 7)));
     }
     return log;
 }

@@ -36,12 +36,16 @@ bool file_exists(const std::string& path);
 long json_number(const std::string& json, const std::string& key);
 std::vector<std::string> json_screen(const std::string& json);
 
-// lcdemu's --log: one entry per completed frame.
+// lcdemu's --log: one entry per frame shown.
 struct FrameLog {
     std::vector<double> ms;
     std::vector<long> bytes;           // bytes shown so far
     std::vector<long> queue;           // bytes written but not yet shown
     std::vector<std::string> screens;  // 80 cells each
+    std::vector<std::string> glyphs;   // 64 row bytes each, glyph 0 first
+    std::vector<int> brightness;
+    std::vector<bool> backlight;
+    std::vector<std::string> ends;  // "cell", "idle" or "exit"
 };
 FrameLog read_frame_log(const std::string& path);
 

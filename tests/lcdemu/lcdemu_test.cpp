@@ -227,6 +227,97 @@ TEST_F(Lcdemu, GarbageAndATruncatedCommandEndCleanly) {
     EXPECT_EQ(json_number(stats(), "bytes_received"), static_cast<long>(garbage.size()));
 }
 
+// A client that writes only what changed never writes the last cell: each
+// of its bursts is a frame once the line has gone idle, and what its last
+// burst left is one at the end. The wire can be read while it runs.
+TEST_F(Lcdemu, EachBurstOfAClientThatWritesOnlyWhatChangedIsAFrame) {
+    const pid_t pid = start({"--once", "--log", path("frames.log"), "--wire", path("wire.bin")});
+    const int fd = open_client(path("lcd"), false);
+    ASSERT_GE(fd, 0);
+    const Stream rows = {0x04, 0x0E, 0x1F, 0x04, 0x04, 0x04, 0x04, 0xE4};  // top bits do not show
+    const Stream bursts[] = {
+        join({command(cmd::clear_screen), text("one")}),
+        join({command(cmd::define_glyph, {2}), rows, command(cmd::cursor_to, {20, 1}), Stream{2}}),
+        command(cmd::set_brightness, {40}),  // light alone is a change too
+        text("x"),                           // written as the client leaves
+    };
+    Stream written;
+    for (const Stream& burst : bursts) {
+        write_all(fd, burst);
+        written.insert(written.end(), burst.begin(), burst.end());
+        if (&burst == &bursts[3]) break;
+        usleep(150 * 1000);
+        EXPECT_EQ(read_file(path("wire.bin")), std::string(written.begin(), written.end()))
+            << "the wire so far, while the client is still there";
+    }
+    close(fd);
+    ASSERT_EQ(wait_program(pid, start_timeout_ms), 0) << output();
+
+    const FrameLog log = read_frame_log(path("frames.log"));
+    ASSERT_EQ(log.screens.size(), 4u);
+    EXPECT_EQ(log.ends, (std::vector<std::string>{"idle", "idle", "idle", "exit"}));
+    long bytes = 0;
+    for (size_t i = 0; i < 4; ++i) {
+        bytes += static_cast<long>(bursts[i].size());
+        EXPECT_EQ(log.bytes[i], bytes) << "frame " << i;
+    }
+    const std::string blank(20, ' ');
+    EXPECT_EQ(log.screens[0], "one" + std::string(17, ' ') + blank + blank + blank);
+    EXPECT_EQ(log.screens[1], "one" + std::string(16, ' ') + '\x02' + blank + blank + blank);
+    std::string shown(64, '\0');
+    for (int r = 0; r < 8; ++r)
+        shown[static_cast<size_t>(16 + r)] = static_cast<char>(rows[r] & 0x1F);
+    EXPECT_EQ(log.glyphs[1], shown);
+    EXPECT_EQ(log.brightness[1], 255);
+    EXPECT_EQ(log.screens[2], log.screens[1]);
+    EXPECT_EQ(log.brightness[2], 40);
+    // Past the end of row 1, with wrap off as at power-on, text goes on in
+    // row 3: the next row of the display memory.
+    EXPECT_EQ(log.screens[3],
+              "one" + std::string(16, ' ') + '\x02' + blank + "x" + std::string(19, ' ') + blank);
+    EXPECT_TRUE(std::is_sorted(log.ms.begin(), log.ms.end()));
+}
+
+// A client that goes in the middle of a command: the next client's clear is
+// a clear, not the rest of that command.
+TEST_F(Lcdemu, TheNextClientsFirstCommandIsReadAsOne) {
+    const pid_t pid = start({});
+    int fd = open_client(path("lcd"), false);
+    ASSERT_GE(fd, 0);
+    write_all(fd, join({text("first"), command(cmd::define_glyph, {3, 0x1F, 0x1F})}));
+    close(fd);
+    ASSERT_TRUE(
+        wait_for([&] { return output().find("waiting for the next") != std::string::npos; }, 2000));
+    fd = open_client(path("lcd"), false);
+    ASSERT_GE(fd, 0);
+    write_all(fd, join({command(cmd::clear_screen), text("B")}));
+    usleep(200 * 1000);
+    close(fd);
+    kill(pid, SIGTERM);
+    EXPECT_EQ(wait_program(pid, start_timeout_ms), 130);
+    EXPECT_EQ(json_screen(stats())[0], "B" + std::string(19, ' '));
+    EXPECT_EQ(json_number(stats(), "commands_dropped"), 1);
+    EXPECT_EQ(json_number(stats(), "unknown_bytes"), 0);
+}
+
+// Every file lcdemu writes is made as the user's other files are.
+TEST_F(Lcdemu, OutputFilesAllHaveTheUsersPermissions) {
+    const mode_t before = umask(027);
+    const pid_t pid = start({"--once", "--wire", path("wire.bin"), "--log", path("frames.log"),
+                             "--png", path("end.png"), "--gif", path("run.gif")});
+    umask(before);
+    const int fd = open_client(path("lcd"), false);
+    ASSERT_GE(fd, 0);
+    write_all(fd, text("files"));
+    close(fd);
+    ASSERT_EQ(wait_program(pid, start_timeout_ms), 0) << output();
+    for (const char* name : {"wire.bin", "frames.log", "end.png", "run.gif", "stats.json"}) {
+        struct stat s {};
+        ASSERT_EQ(stat(path(name).c_str(), &s), 0) << name;
+        EXPECT_EQ(s.st_mode & 0777, 0640u) << name;
+    }
+}
+
 TEST(LcdemuBadInput, ClearMessagesAndAFailingStatus) {
     const std::string dir = temp_directory();
     struct Case {

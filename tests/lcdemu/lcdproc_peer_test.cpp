@@ -74,7 +74,7 @@ TEST(LcdprocPeer, LcddDrivesTheDisplayWithNoUnknownBytes) {
              << "\nReportLevel=2\nReportToSyslog=no\nForeground=yes\nUser="
              << getpwuid(geteuid())->pw_name
              << "\nWaitTime=1\nGoodBye=\"Goodbye from the\"\nGoodBye=\"   test server\"\n"
-             << "[MtxOrb]\nDevice=" << dir << "/lcd\nSize=20x4\nType=lkd\nContrast=480\n"
+             << "[MtxOrb]\nDevice=" << dir << "/lcd\nSize=20x4\nType=lcd\nContrast=480\n"
              << "hasAdjustableBacklight=yes\nBrightness=1000\nOffBrightness=0\nSpeed=19200\n";
     }
     ProgramOptions emu;
