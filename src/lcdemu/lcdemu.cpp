@@ -47,6 +47,7 @@ constexpr uint64_t lcdemu_slice_ns = 100 * 1000;  // the shortest slice a task m
 constexpr unsigned long lcdemu_timer_slack_ns = 1000;
 constexpr int lcdemu_read_bytes = 4096;
 constexpr int lcdemu_release_bytes = 512;
+constexpr int lcdemu_read_rounds = 64;  // reads at one wake-up, catching up with the line
 constexpr int lcdemu_held_writes = 16;  // writes of the child's threads waiting at once
 constexpr int lcdemu_child_grace_ms = 1000;
 constexpr int lcdemu_interrupted_status = 130;
@@ -61,6 +62,7 @@ struct Emu {
     char port_target[PATH_MAX];  // the port as the child's descriptors name it
     PortLine line;
     WirePacer pacer;
+    SenderBacklog backlog;  // what waits in the pty, and since when
     LcdModel model;
     EmuTally tally;
     int signal_pipe[2];
@@ -366,34 +368,41 @@ void lcdemu_flow(int64_t now) {
     lcdemu_let_writes(now);
 }
 
-void lcdemu_read_port(int64_t now) {
+// Takes what the line wants from the port; true when more waits there.
+bool lcdemu_read_port(int64_t now) {
     // A client that obeys XON/XOFF is read as fast as it writes and held by
     // the stop character; any other is read only as the line needs bytes,
     // so that it waits in its own write as it would on a real line.
     int want = pacer_room(&emu.pacer);
     if (!emu.line.obeys_xon_xoff) want = uart_fifo_bytes - emu.pacer.count;
-    if (want <= 0) return;
+    if (want <= 0) return false;
     if (want > lcdemu_read_bytes) want = lcdemu_read_bytes;
+    int64_t since = now;
+    want = backlog_next(&emu.backlog, want, now, &since);
     uint8_t bytes[lcdemu_read_bytes];
     const ssize_t n = read(emu.port.fd, bytes, static_cast<size_t>(want));
     if (n <= 0) {
-        if (n < 0 && (errno == EAGAIN || errno == EINTR)) return;
+        if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+            backlog_update(&emu.backlog, 0, lcdemu_unread_bytes(), now);
+            return false;
+        }
         // Nobody holds the other side: our own hold makes that impossible on
         // a pty, so it is a device that went away.
         if (!emu.port.is_pty) emu.end = EmuEnd::device_gone;
-        return;
+        return false;
     }
     if (emu.wire_file != nullptr) {
         // As it comes, so that it can be watched while the client runs.
         std::fwrite(bytes, 1, static_cast<size_t>(n), emu.wire_file);
         std::fflush(emu.wire_file);
     }
-    pacer_push(&emu.pacer, bytes, static_cast<int>(n), now);
+    pacer_push(&emu.pacer, bytes, static_cast<int>(n), since);
     emu.bytes_read += static_cast<uint64_t>(n);
-    int unread = 0;
-    ioctl(emu.port.fd, FIONREAD, &unread);
+    const int unread = lcdemu_unread_bytes();
+    backlog_update(&emu.backlog, static_cast<int>(n), unread, now);
     const int waiting = emu.pacer.count + unread;
     if (waiting > emu.tally.queue_peak_bytes) emu.tally.queue_peak_bytes = waiting;
+    return unread > 0;
 }
 
 // The last client has closed the port: what it wrote ends with the bytes
@@ -549,7 +558,13 @@ void lcdemu_loop() {
         if (fds[console_slot].revents & (POLLIN | POLLHUP)) lcdemu_console();
         if (fds[hold_slot].revents & (POLLIN | POLLHUP | POLLERR)) lcdemu_take_write(now);
         if (fds[port_slot].revents & (POLLIN | POLLHUP | POLLERR)) {
-            lcdemu_read_port(now);
+            // What has crossed goes first (it makes room, and bytes are
+            // queued behind none that are overdue); then read again while
+            // bytes wait that the line could already have sent.
+            for (int round = 0; round < lcdemu_read_rounds; ++round) {
+                lcdemu_deliver(now);
+                if (!lcdemu_read_port(now)) break;
+            }
             lcdemu_flow(now);
         }
     }

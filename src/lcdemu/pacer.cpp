@@ -38,13 +38,14 @@ void pacer_set_baud(WirePacer* pacer, uint32_t baud, int64_t now_ns) {
     pacer->run_bytes = 0;
 }
 
-int pacer_push(WirePacer* pacer, const uint8_t* bytes, int count, int64_t now_ns) {
+int pacer_push(WirePacer* pacer, const uint8_t* bytes, int count, int64_t waiting_since_ns) {
     if (count > pacer_room(pacer)) count = pacer_room(pacer);
     if (count <= 0) return 0;
     if (pacer->count == 0) {
-        // An idle line starts sending when the bytes arrive, but never
+        // An idle line starts sending when the bytes are there, but never
         // before the previous byte has finished.
-        pacer->busy_since_ns = now_ns > pacer->last_done_ns ? now_ns : pacer->last_done_ns;
+        pacer->busy_since_ns =
+            waiting_since_ns > pacer->last_done_ns ? waiting_since_ns : pacer->last_done_ns;
         pacer->run_bytes = 0;
     }
     for (int i = 0; i < count; ++i)
@@ -83,6 +84,48 @@ int pacer_release(WirePacer* pacer, int64_t now_ns, uint8_t* out, int capacity) 
         }
     }
     return n;
+}
+
+int backlog_next(const SenderBacklog* backlog, int want, int64_t now_ns, int64_t* since_ns) {
+    if (backlog->runs == 0) {
+        *since_ns = now_ns;  // arrived since the last look: at the latest now
+        return want;
+    }
+    *since_ns = backlog->since_ns[0];
+    return want < backlog->bytes[0] ? want : backlog->bytes[0];
+}
+
+void backlog_update(SenderBacklog* backlog, int taken, int unread, int64_t now_ns) {
+    int known = 0;
+    int kept = 0;
+    for (int i = 0; i < backlog->runs; ++i) {
+        const int from_run = taken < backlog->bytes[i] ? taken : backlog->bytes[i];
+        taken -= from_run;
+        if (backlog->bytes[i] == from_run) continue;
+        backlog->bytes[kept] = backlog->bytes[i] - from_run;
+        backlog->since_ns[kept] = backlog->since_ns[i];
+        known += backlog->bytes[kept++];
+    }
+    backlog->runs = kept;
+    const int fresh = unread - known;
+    if (fresh < 0) {
+        // Fewer than seen (the sender flushed its output): start again.
+        backlog->runs = 0;
+        if (unread > 0) backlog_update(backlog, 0, unread, now_ns);
+        return;
+    }
+    if (fresh == 0) return;
+    if (backlog->runs == backlog_runs) {
+        // Full: the fresh bytes join the newest run, which is counted from
+        // now on, erring on the side of the line. The older runs keep their
+        // times: they are what a late reader takes first to catch up.
+        backlog->bytes[backlog_runs - 1] += fresh;
+        backlog->since_ns[backlog_runs - 1] = now_ns;
+        return;
+    }
+    backlog->bytes[backlog->runs] = fresh;
+    backlog->since_ns[backlog->runs] = now_ns;
+    ++backlog->runs;
 }
 
 int64_t pacer_next_due_ns(const WirePacer* pacer) {

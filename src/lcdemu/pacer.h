@@ -46,9 +46,14 @@ inline int pacer_room(const WirePacer* pacer) {
     return pacer_capacity_bytes - pacer->count;
 }
 
-// Queues up to pacer_room bytes that arrived at `now_ns`; returns how many.
-// They count against any bytes in flight.
-int pacer_push(WirePacer* pacer, const uint8_t* bytes, int count, int64_t now_ns);
+// Queues up to pacer_room bytes that have been waiting at the sender since
+// `waiting_since_ns` (the moment they arrived, or an earlier one at which
+// they were known to be waiting); returns how many. On an idle line the
+// first of them starts then, or when the last byte finished, whichever is
+// later: bytes a late reader finds waiting cross as soon as the line's own
+// clock lets them, never before they were there. Bytes already due must
+// have been released first. They count against any bytes in flight.
+int pacer_push(WirePacer* pacer, const uint8_t* bytes, int count, int64_t waiting_since_ns);
 
 // Takes, oldest first, up to `capacity` bytes that have fully crossed the
 // line by `now_ns`; returns how many.
@@ -68,6 +73,26 @@ int64_t pacer_next_due_ns(const WirePacer* pacer);
 // While held: when enough bytes will have crossed for the start character
 // to be due; INT64_MAX when not held.
 int64_t pacer_start_due_ns(const WirePacer* pacer);
+
+// What waits at the sender's end (for a pty, in the pty), as far as the
+// reader has seen: runs of bytes, oldest first, each with the moment the
+// reader first saw it. A reader that takes only what the line needs, and
+// wakes late, finds bytes that a real line would already have sent: pushed
+// with the time they were seen, they cross at once, as far as the line's own
+// clock allows, and never before they were there.
+inline constexpr int backlog_runs = 8;
+struct SenderBacklog {
+    int runs;
+    int bytes[backlog_runs];
+    int64_t since_ns[backlog_runs];
+};
+
+// How many of the next bytes to take (at most `want`) have all been waiting
+// since the same moment, and that moment (`now_ns` for bytes not seen yet).
+int backlog_next(const SenderBacklog* backlog, int want, int64_t now_ns, int64_t* since_ns);
+
+// `taken` bytes were taken, oldest first, and `unread` wait now.
+void backlog_update(SenderBacklog* backlog, int taken, int unread, int64_t now_ns);
 
 // What to send the client now: the stop character when it obeys XON/XOFF
 // and more than a UART's worth waits in the queue, the start character once

@@ -118,6 +118,111 @@ TEST(Pacer, AClientWithoutXonXoffNeverGetsThem) {
     EXPECT_FALSE(pacer.held);
 }
 
+// A sender without flow control, as lcdemu reads it: only as the line needs
+// bytes, a UART's worth at a time, at each wake-up. Between wake-ups the
+// sender's bytes wait at its end (`waiting`), as in a pty, whose reader sees
+// no more than its read buffer holds: the rest shows up as it is read.
+constexpr int pty_read_buffer_bytes = 4095;
+struct PacedSender {
+    WirePacer pacer;
+    SenderBacklog backlog{};
+    int waiting = 0;
+    long delivered = 0;
+
+    int seen() const { return waiting < pty_read_buffer_bytes ? waiting : pty_read_buffer_bytes; }
+
+    // One wake-up at `now`: what has crossed goes, then reads while the
+    // line wants bytes and the sender has them.
+    void wake(int64_t now) {
+        for (int round = 0; round < 64; ++round) {
+            delivered += release_until(pacer, now);
+            const int want = uart_fifo_bytes - pacer.count;
+            if (want <= 0 || waiting == 0) break;
+            int64_t since = 0;
+            int n = backlog_next(&backlog, want, now, &since);
+            if (n > waiting) n = waiting;
+            const std::vector<uint8_t> b = bytes_of(n);
+            ASSERT_EQ(pacer_push(&pacer, b.data(), n, since), n);
+            waiting -= n;
+            backlog_update(&backlog, n, seen(), now);
+        }
+    }
+};
+
+// The line's own clock for a run that began at 0: bytes fully across by `at`.
+long line_bytes_by(int64_t at) {
+    return static_cast<long>(at * show_baud / (pacer_bits_per_byte * second_ns));
+}
+
+TEST(Pacer, AReaderThatWakesLateCatchesUpWithTheLineAndNeverRunsAhead) {
+    PacedSender s;
+    pacer_init(&s.pacer, show_baud);
+    s.waiting = 20000;  // all written at 0
+    s.wake(0);
+    // Wake-ups every 2 ms, with some 10 to 60 ms late, as on a busy machine.
+    int64_t now = 0;
+    for (int k = 1; k <= 400; ++k) {
+        now += (k % 37 == 0 ? 60 : k % 11 == 0 ? 10 : 2) * (second_ns / 1000);
+        s.wake(now);
+        ASSERT_EQ(s.delivered, line_bytes_by(now)) << "wake-up " << k << " at " << now << " ns";
+    }
+    EXPECT_GT(s.delivered, 5760);  // over a second of the line's time
+}
+
+TEST(Pacer, BytesTheReaderHasNotSeenCountFromWhenItFindsThem) {
+    PacedSender s;
+    pacer_init(&s.pacer, show_baud);
+    s.waiting = 10;
+    s.wake(0);
+    s.wake(50 * (second_ns / 1000));  // finds the line idle and nothing waiting
+    EXPECT_EQ(s.delivered, 10);
+    // Written at some time after 50 ms, found at 80: they start at 80 ms,
+    // not when the line went idle.
+    s.waiting = 5;
+    const int64_t found = 80 * (second_ns / 1000);
+    s.wake(found);
+    s.wake(found + byte_ns - 1);
+    EXPECT_EQ(s.delivered, 10);
+    s.wake(found + byte_ns);
+    EXPECT_EQ(s.delivered, 11);
+}
+
+TEST(Pacer, TheBacklogKeepsTheAgeOfWhatWaitsOldestFirst) {
+    SenderBacklog b{};
+    int64_t since = -1;
+    EXPECT_EQ(backlog_next(&b, 16, 100, &since), 16);  // nothing seen: as of now
+    EXPECT_EQ(since, 100);
+    backlog_update(&b, 16, 40, 100);  // 40 left after a read at 100
+    backlog_update(&b, 10, 50, 200);  // 10 taken, 20 new seen at 200
+    EXPECT_EQ(backlog_next(&b, 64, 300, &since), 30);
+    EXPECT_EQ(since, 100);
+    backlog_update(&b, 30, 20, 300);
+    EXPECT_EQ(backlog_next(&b, 64, 300, &since), 20);
+    EXPECT_EQ(since, 200);
+    backlog_update(&b, 0, 5, 400);  // fewer than seen: the sender flushed
+    EXPECT_EQ(backlog_next(&b, 64, 500, &since), 5);
+    EXPECT_EQ(since, 400);
+    // New bytes at every look: the oldest keep an age at least as old as
+    // any later look's, however many looks there are.
+    b = SenderBacklog{};
+    backlog_update(&b, 0, 1000, 0);
+    for (int look = 1; look <= 100; ++look) backlog_update(&b, 1, 1000, look * 10);
+    // Taken oldest first: the first look's bytes, one from each of the next
+    // looks, and what the runs could no longer keep apart, counted from the
+    // last look.
+    std::vector<int> counts;
+    std::vector<int64_t> sinces;
+    for (int left = 1000; left > 0;) {
+        const int n = backlog_next(&b, 2000, 5000, &since);
+        counts.push_back(n);
+        sinces.push_back(since);
+        left -= n;
+        backlog_update(&b, n, left, 5000);
+    }
+    EXPECT_EQ(counts, (std::vector<int>{900, 1, 1, 1, 1, 1, 1, 94}));
+    EXPECT_EQ(sinces, (std::vector<int64_t>{0, 10, 20, 30, 40, 50, 60, 1000}));
+}
+
 TEST(Pacer, BytesInFlightCountUntilTheyArriveOrTimeOut) {
     WirePacer pacer;
     pacer_init(&pacer, show_baud);
