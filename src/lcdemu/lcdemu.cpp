@@ -355,8 +355,25 @@ void lcdemu_take_write(int64_t now) {
 // a pty the client side is also held at once, before the stop character
 // goes out, and released before the start character does, so that the two
 // ways agree once both have acted.
+// Read only as the line needs bytes: every client but a child held write by
+// write. A pty takes what a client writes, some 20 KB, until the stop has
+// acted, and a client that computes its frames in microseconds fills it
+// before the kernel has even handed us its first bytes; reading more into a
+// queue of our own would only let it run further ahead.
+bool lcdemu_reads_as_needed() {
+    return !emu.line.obeys_xon_xoff || !emu.has_child || emu.child.hold_fd < 0;
+}
+
+// What the flow control goes by. What still waits in the pty counts too:
+// the client is let go only when the line is about to want its bytes.
+int lcdemu_flow_waiting() {
+    const bool in_pty = emu.line.obeys_xon_xoff && emu.port.is_pty;
+    return emu.pacer.count + (in_pty ? lcdemu_unread_bytes() : 0);
+}
+
 void lcdemu_flow(int64_t now) {
-    const FlowSignal signal_now = pacer_flow(&emu.pacer, emu.line.obeys_xon_xoff);
+    const FlowSignal signal_now =
+        pacer_flow(&emu.pacer, emu.line.obeys_xon_xoff, lcdemu_flow_waiting());
     if (signal_now == FlowSignal::stop) {
         port_hold_client(&emu.port, true);
         lcdemu_write_port(&emu.line.stop_char, 1);
@@ -370,11 +387,10 @@ void lcdemu_flow(int64_t now) {
 
 // Takes what the line wants from the port; true when more waits there.
 bool lcdemu_read_port(int64_t now) {
-    // A client that obeys XON/XOFF is read as fast as it writes and held by
-    // the stop character; any other is read only as the line needs bytes,
-    // so that it waits in its own write as it would on a real line.
+    // A client that obeys XON/XOFF is held by the stop character; any other
+    // waits in its own write as it would on a real line.
     int want = pacer_room(&emu.pacer);
-    if (!emu.line.obeys_xon_xoff) want = uart_fifo_bytes - emu.pacer.count;
+    if (lcdemu_reads_as_needed()) want = uart_fifo_bytes - emu.pacer.count;
     if (want <= 0) return false;
     if (want > lcdemu_read_bytes) want = lcdemu_read_bytes;
     int64_t since = now;
@@ -494,7 +510,8 @@ int64_t lcdemu_wait_ns(int64_t now) {
         if (due < now + lcdemu_tick_ns) due = now + lcdemu_tick_ns;
         // The start character (and a held write) go out on time, not on
         // the next tick.
-        const int64_t start = pacer_start_due_ns(&emu.pacer);
+        const int64_t start =
+            emu.pacer.held ? pacer_start_due_ns(&emu.pacer, lcdemu_flow_waiting()) : INT64_MAX;
         if (start < due) due = start;
         if (due < until) until = due;
     }
@@ -543,8 +560,12 @@ void lcdemu_loop() {
         fds[console_slot] = {emu.has_child ? emu.child.console_fd : -1, POLLIN, 0};
         fds[hold_slot] = {emu.has_child ? emu.child.hold_fd : -1, POLLIN, 0};
         // Not ready for more bytes: poll the port only for its hang-up.
-        const bool want_bytes = emu.line.obeys_xon_xoff ? pacer_room(&emu.pacer) > 0
-                                                        : emu.pacer.count < uart_fifo_bytes;
+        // A client that obeys XON/XOFF and is not held is watched for its
+        // next write, to be held as soon as it comes.
+        const bool want_bytes =
+            lcdemu_reads_as_needed()
+                ? emu.pacer.count < uart_fifo_bytes || (emu.line.obeys_xon_xoff && !emu.pacer.held)
+                : pacer_room(&emu.pacer) > 0;
         if (!want_bytes) fds[port_slot].events = 0;
         const int64_t wait = lcdemu_wait_ns(now);
         const timespec timeout{static_cast<time_t>(wait / 1000000000),

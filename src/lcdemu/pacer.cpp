@@ -133,17 +133,18 @@ int64_t pacer_next_due_ns(const WirePacer* pacer) {
     return pacer_done_ns(pacer, pacer->run_bytes);
 }
 
-int64_t pacer_start_due_ns(const WirePacer* pacer) {
+int64_t pacer_start_due_ns(const WirePacer* pacer, int waiting_bytes) {
     if (!pacer->held) return INT64_MAX;
-    const int64_t to_go = pacer->count - pacer_start_at_bytes;
+    // Bytes still at the client's end follow the queue without a gap.
+    const int64_t to_go = waiting_bytes - pacer_start_at_bytes;
     if (to_go <= 0) return INT64_MIN;
     return pacer_done_ns(pacer, pacer->run_bytes + to_go - 1);
 }
 
-FlowSignal pacer_flow(WirePacer* pacer, bool client_obeys_xon_xoff) {
+FlowSignal pacer_flow(WirePacer* pacer, bool client_obeys_xon_xoff, int waiting_bytes) {
     // Bytes in flight do not count here: a client held while its let-through
     // write waits to complete would never complete it.
-    const int waiting = pacer->count;
+    const int waiting = waiting_bytes;
     if (!pacer->held) {
         if (!client_obeys_xon_xoff || waiting <= pacer_stop_above_bytes) return FlowSignal::none;
         pacer->held = true;

@@ -70,9 +70,9 @@ bool pacer_wants_bytes(WirePacer* pacer, int64_t now_ns);
 // When the next waiting byte will have crossed the line; INT64_MAX if none.
 int64_t pacer_next_due_ns(const WirePacer* pacer);
 
-// While held: when enough bytes will have crossed for the start character
-// to be due; INT64_MAX when not held.
-int64_t pacer_start_due_ns(const WirePacer* pacer);
+// While held: when enough of `waiting_bytes` (as for pacer_flow) will have
+// crossed for the start character to be due; INT64_MAX when not held.
+int64_t pacer_start_due_ns(const WirePacer* pacer, int waiting_bytes);
 
 // What waits at the sender's end (for a pty, in the pty), as far as the
 // reader has seen: runs of bytes, oldest first, each with the moment the
@@ -95,7 +95,8 @@ int backlog_next(const SenderBacklog* backlog, int want, int64_t now_ns, int64_t
 void backlog_update(SenderBacklog* backlog, int taken, int unread, int64_t now_ns);
 
 // What to send the client now: the stop character when it obeys XON/XOFF
-// and more than a UART's worth waits in the queue, the start character once
-// it has drained. A client that stops obeying while held is restarted by its own
+// and more than a UART's worth waits (`waiting_bytes`: the queue and what
+// still waits at the client's end), the start character once that has
+// drained. A client that stops obeying while held is restarted by its own
 // kernel: nothing is sent then. Records what it asks for.
-FlowSignal pacer_flow(WirePacer* pacer, bool client_obeys_xon_xoff);
+FlowSignal pacer_flow(WirePacer* pacer, bool client_obeys_xon_xoff, int waiting_bytes);

@@ -89,19 +89,27 @@ TEST(Pacer, StopAboveAUartsWorthStartOnceDrained) {
     pacer_init(&pacer, show_baud);
     const std::vector<uint8_t> b = bytes_of(100);
     pacer_push(&pacer, b.data(), uart_fifo_bytes, 0);
-    EXPECT_EQ(pacer_flow(&pacer, true), FlowSignal::none);
+    EXPECT_EQ(pacer_flow(&pacer, true, pacer.count), FlowSignal::none);
     pacer_push(&pacer, b.data(), 80, 0);
-    EXPECT_EQ(pacer_flow(&pacer, true), FlowSignal::stop);
-    EXPECT_EQ(pacer_flow(&pacer, true), FlowSignal::none);  // once
-    const int64_t start_at = pacer_start_due_ns(&pacer);
+    EXPECT_EQ(pacer_flow(&pacer, true, pacer.count), FlowSignal::stop);
+    EXPECT_EQ(pacer_flow(&pacer, true, pacer.count), FlowSignal::none);  // once
+    const int64_t start_at = pacer_start_due_ns(&pacer, pacer.count);
     EXPECT_EQ(start_at, bytes_done_ns(96 - pacer_start_at_bytes));
     release_until(pacer, start_at - 1);
-    EXPECT_EQ(pacer_flow(&pacer, true), FlowSignal::none);
+    EXPECT_EQ(pacer_flow(&pacer, true, pacer.count), FlowSignal::none);
     release_until(pacer, start_at);
-    EXPECT_EQ(pacer_flow(&pacer, true), FlowSignal::start);
+    EXPECT_EQ(pacer_flow(&pacer, true, pacer.count), FlowSignal::start);
     EXPECT_EQ(pacer.stops_sent, 1u);
     EXPECT_EQ(pacer.starts_sent, 1u);
-    EXPECT_EQ(pacer_start_due_ns(&pacer), INT64_MAX);
+    EXPECT_EQ(pacer_start_due_ns(&pacer, pacer.count), INT64_MAX);
+    // What still waits at the client's end counts: held while the pty holds
+    // more, however little is queued here, and let go when that will have
+    // crossed too.
+    EXPECT_EQ(pacer_flow(&pacer, true, pacer.count + 200), FlowSignal::stop);
+    EXPECT_EQ(pacer_start_due_ns(&pacer, pacer.count + 200),
+              bytes_done_ns(96 - pacer_start_at_bytes + 200));
+    EXPECT_EQ(pacer_flow(&pacer, true, pacer.count + 1), FlowSignal::none);
+    EXPECT_EQ(pacer_flow(&pacer, true, pacer.count), FlowSignal::start);
 }
 
 TEST(Pacer, AClientWithoutXonXoffNeverGetsThem) {
@@ -109,12 +117,12 @@ TEST(Pacer, AClientWithoutXonXoffNeverGetsThem) {
     pacer_init(&pacer, show_baud);
     const std::vector<uint8_t> b = bytes_of(500);
     pacer_push(&pacer, b.data(), 500, 0);
-    EXPECT_EQ(pacer_flow(&pacer, false), FlowSignal::none);
+    EXPECT_EQ(pacer_flow(&pacer, false, pacer.count), FlowSignal::none);
     // Held, then the client turns XON/XOFF off: its kernel restarts it, so
     // no start character follows.
-    pacer_flow(&pacer, true);
+    pacer_flow(&pacer, true, pacer.count);
     EXPECT_TRUE(pacer.held);
-    EXPECT_EQ(pacer_flow(&pacer, false), FlowSignal::none);
+    EXPECT_EQ(pacer_flow(&pacer, false, pacer.count), FlowSignal::none);
     EXPECT_FALSE(pacer.held);
 }
 
@@ -231,11 +239,11 @@ TEST(Pacer, BytesInFlightCountUntilTheyArriveOrTimeOut) {
     EXPECT_FALSE(pacer_wants_bytes(&pacer, 1));
     // In flight but not arrived: no stop character (the client could not
     // finish the write it was let make).
-    EXPECT_EQ(pacer_flow(&pacer, true), FlowSignal::none);
+    EXPECT_EQ(pacer_flow(&pacer, true, pacer.count), FlowSignal::none);
     const std::vector<uint8_t> b = bytes_of(96);
     pacer_push(&pacer, b.data(), 96, 10);
     EXPECT_EQ(pacer.in_flight, 0);
-    EXPECT_EQ(pacer_flow(&pacer, true), FlowSignal::stop);
+    EXPECT_EQ(pacer_flow(&pacer, true, pacer.count), FlowSignal::stop);
     release_until(pacer, 10 + bytes_done_ns(80) - 1);
     EXPECT_FALSE(pacer_wants_bytes(&pacer, 10 + bytes_done_ns(80) - 1));
     release_until(pacer, 10 + bytes_done_ns(80));
