@@ -24,6 +24,10 @@ starglow_web_packages=(emscripten nodejs python3 dpkg-dev chromium)
 # tests.
 starglow_windows_packages=(g++-mingw-w64-x86-64-posix dpkg-dev wine wine64 pulseaudio)
 
+# Independent clients of the command set that lcdemu's peer tests run on its
+# pty (LCDd with lcdproc, lcd4linux), and socat for a pair of ptys.
+starglow_peer_packages=(lcdproc lcd4linux socat)
+
 starglow_install() {
   local missing=()
   local package

@@ -39,9 +39,10 @@ int main(int argc, char** argv) {
         "write a JSON report at exit: bytes, commands by kind, unknown bytes, frames, glyph\n"
         "definitions, XOFFs sent, the final screen as text (a glyph cell as the circled\n"
         "digit of its glyph, \u24EA and \u2460 to \u2466, never as a plain digit)");
-    app.add_option("--wire", options.wire, "save every byte received, as received");
+    app.add_option("--wire", options.wire, "save every byte received, as received, as it comes");
     app.add_option("--log", options.log,
-                   "one JSON line per completed frame: time, bytes, queue, screen");
+                   "one JSON line per frame: time, bytes, queue, screen, glyphs, light; a frame\n"
+                   "ends at its last cell, or when the client's burst ends and the line goes idle");
     bool free_child = false;
     app.add_flag("--no-hold", free_child,
                  "let the child write freely, held by XON/XOFF alone (by default each of its\n"

@@ -1,7 +1,9 @@
 // A real, independent client of the command set: LCDd with its driver for
-// this family of modules, on lcdemu's pty, with the lcdproc client showing
-// its screens for a few seconds. Every byte it sends must be understood,
-// and the display must end showing LCDd's goodbye.
+// this module (Type=lcd: the 20x4 with one output), on lcdemu's pty, with the
+// lcdproc client showing its CPU, memory, CPU graph and big clock screens,
+// LCDd's own server screen and its heartbeat. Every frame lcdemu showed must
+// be what LCDd's bytes say, decoded apart from lcdemu, and the display must
+// end showing LCDd's goodbye.
 #include <arpa/inet.h>
 #include <glob.h>
 #include <gtest/gtest.h>
@@ -12,16 +14,19 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <set>
 #include <string>
 
 #include "emu_process.h"
+#include "peer_screens.h"
 
 namespace {
 
 constexpr const char* lcdemu_path = EMU_LCDEMU;
 constexpr const char* lcdd_path = "/usr/sbin/LCDd";
 constexpr const char* lcdproc_path = "/usr/bin/lcdproc";
-constexpr int lcdproc_run_ms = 3000;
+// Five screens, the server's and four of lcdproc's, two seconds each.
+constexpr int lcdproc_run_ms = 10500;
 
 // The directory holding the server's driver for these modules, "" if none.
 std::string driver_directory() {
@@ -59,7 +64,21 @@ bool accepts(int port) {
     return ok;
 }
 
-TEST(LcdprocPeer, LcddDrivesTheDisplayWithNoUnknownBytes) {
+// The first rows of the frames shown, as text, for telling which screens
+// came up.
+std::set<std::string> titles_shown(const FrameLog& log) {
+    std::set<std::string> titles;
+    for (const std::string& screen : log.screens) titles.insert(screen.substr(0, 20));
+    return titles;
+}
+
+bool any_title_has(const std::set<std::string>& titles, const std::string& word) {
+    for (const std::string& t : titles)
+        if (t.find(word) != std::string::npos) return true;
+    return false;
+}
+
+TEST(LcdprocPeer, EveryFrameIsWhatLcddSentScreenByScreen) {
     const std::string drivers = driver_directory();
     if (access(lcdd_path, X_OK) != 0 || access(lcdproc_path, X_OK) != 0 || drivers.empty()) {
         std::printf("SKIPPED: lcdproc (LCDd, its MtxOrb driver, lcdproc) is not installed\n");
@@ -73,13 +92,36 @@ TEST(LcdprocPeer, LcddDrivesTheDisplayWithNoUnknownBytes) {
              << "\nDriver=MtxOrb\nBind=127.0.0.1\nPort=" << port
              << "\nReportLevel=2\nReportToSyslog=no\nForeground=yes\nUser="
              << getpwuid(geteuid())->pw_name
-             << "\nWaitTime=1\nGoodBye=\"Goodbye from the\"\nGoodBye=\"   test server\"\n"
+             << "\nWaitTime=1\nHeartbeat=open\nGoodBye=\"Goodbye from the\"\n"
+             << "GoodBye=\"   test server\"\n"
              << "[MtxOrb]\nDevice=" << dir << "/lcd\nSize=20x4\nType=lcd\nContrast=480\n"
              << "hasAdjustableBacklight=yes\nBrightness=1000\nOffBrightness=0\nSpeed=19200\n";
+        // The client's screens, and none of those the system's own
+        // configuration may turn on.
+        std::ofstream client(dir + "/lcdproc.conf");
+        client << "[lcdproc]\nReportToSyslog=false\n";
+        for (const char* on : {"CPU", "Memory", "CPUGraph", "BigClock"})
+            client << "[" << on << "]\nActive=true\n";
+        for (const char* off : {"Iface", "Load", "TimeDate", "MiniClock", "About", "SMP-CPU",
+                                "OldTime", "Uptime", "Battery", "ProcSize", "Disk"})
+            client << "[" << off << "]\nActive=false\n";
     }
     ProgramOptions emu;
-    emu.argv = {lcdemu_path,  "--headless", "--once",           "--link",
-                dir + "/lcd", "--stats",    dir + "/stats.json"};
+    emu.argv = {lcdemu_path,
+                "--headless",
+                "--once",
+                "--link",
+                dir + "/lcd",
+                "--stats",
+                dir + "/stats.json",
+                "--wire",
+                dir + "/wire.bin",
+                "--log",
+                dir + "/frames.log",
+                "--png",
+                dir + "/end.png",
+                "--scale",
+                "1"};
     emu.output = dir + "/lcdemu.out";
     const pid_t lcdemu = start_program(emu);
     ASSERT_TRUE(wait_for([&] { return file_exists(dir + "/lcd"); }, 5000));
@@ -91,8 +133,18 @@ TEST(LcdprocPeer, LcddDrivesTheDisplayWithNoUnknownBytes) {
     ASSERT_TRUE(wait_for([&] { return accepts(port); }, 10000)) << read_file(dir + "/lcdd.out");
 
     ProgramOptions client;
-    client.argv = {lcdproc_path, "-s", "127.0.0.1", "-p", std::to_string(port),
-                   "-f",         "C",  "M",         "L",  "U"};
+    client.argv = {lcdproc_path,
+                   "-c",
+                   dir + "/lcdproc.conf",
+                   "-s",
+                   "127.0.0.1",
+                   "-p",
+                   std::to_string(port),
+                   "-f",
+                   "C",
+                   "M",
+                   "G",
+                   "K"};
     client.output = dir + "/lcdproc.out";
     const pid_t lcdproc = start_program(client);
     usleep(lcdproc_run_ms * 1000);
@@ -102,14 +154,40 @@ TEST(LcdprocPeer, LcddDrivesTheDisplayWithNoUnknownBytes) {
     EXPECT_EQ(wait_program(lcdd, 10000), 0) << read_file(dir + "/lcdd.out");
     ASSERT_EQ(wait_program(lcdemu, 10000), 0) << read_file(dir + "/lcdemu.out");
 
+    const std::string wire = read_file(dir + "/wire.bin");
+    const FrameLog log = read_frame_log(dir + "/frames.log");
+    DecodedDisplay decoded;
+    EXPECT_TRUE(frames_match_wire(wire, log, &decoded));
+    EXPECT_TRUE(picture_matches(dir + "/end.png", decoded));
+    // Only what the decoder draws, and nothing either side did not know.
+    EXPECT_EQ(decoded.unknown, 0);
+    EXPECT_TRUE(decoded.unfollowed.empty()) << decoded.unfollowed.front();
     const std::string stats = read_file(dir + "/stats.json");
     EXPECT_EQ(json_number(stats, "unknown_bytes"), 0) << stats;
-    EXPECT_GT(json_number(stats, "bytes_received"), 500) << stats;
     EXPECT_EQ(json_number(stats, "baud"), 19200);
-    const std::vector<std::string> screen = json_screen(stats);
-    ASSERT_EQ(screen.size(), 4u) << stats;
-    EXPECT_EQ(screen[0], "Goodbye from the    ");
-    EXPECT_EQ(screen[1], "   test server      ");
+
+    // The run was what it is meant to test: LCDd's bare output command, its
+    // glyphs (heartbeat, bars, big clock), and every screen.
+    EXPECT_TRUE(wire_has_bare_output_command(wire));
+    EXPECT_GT(json_number(stats, "glyph_definitions"), 20) << stats;
+    EXPECT_GE(log.screens.size(), 30u);
+    const std::set<std::string> titles = titles_shown(log);
+    for (const char* screen : {"LCDproc Server", "CPU:", "CPU LOAD", "MEM"})
+        EXPECT_TRUE(any_title_has(titles, screen)) << screen << read_file(dir + "/lcdproc.out");
+    // The big clock's digits are glyphs: a frame with glyph codes in every row.
+    bool big_clock = false;
+    for (const std::string& screen : log.screens) {
+        int rows_with_glyphs = 0;
+        for (int r = 0; r < 4; ++r)
+            for (int c = 0; c < 20; ++c)
+                if (static_cast<uint8_t>(screen[static_cast<size_t>(r * 20 + c)]) < 8) {
+                    ++rows_with_glyphs;
+                    break;
+                }
+        big_clock = big_clock || rows_with_glyphs == 4;
+    }
+    EXPECT_TRUE(big_clock);
+    EXPECT_EQ(log.screens.back().substr(0, 40), "Goodbye from the       test server      ");
     remove_directory(dir);
 }
 
