@@ -135,6 +135,12 @@ bool gif_movie_add(GifMovie* gif, const LcdModel& model, int delay_cs) {
     GifByteType extension[4];
     const size_t extension_bytes = EGifGCBToExtension(&control, extension);
 
+    // The library keeps its own copy of a frame's colours and lets go of it,
+    // without freeing it, when the next frame has none: free it here.
+    if (local == nullptr && gif->file->Image.ColorMap != nullptr) {
+        GifFreeMapObject(gif->file->Image.ColorMap);
+        gif->file->Image.ColorMap = nullptr;
+    }
     const int width = right - left + 1;
     bool ok =
         EGifPutExtension(gif->file, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(extension_bytes),
