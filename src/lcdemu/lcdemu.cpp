@@ -41,8 +41,10 @@ constexpr int64_t lcdemu_gif_idle_capture_ns =
     100 * ns_per_ms;  // clients that send no whole frames
 constexpr int64_t lcdemu_gif_last_frame_ns = 1000 * ns_per_ms;
 // A client's burst has ended when the line has stood idle this long, with
-// nothing more waiting to cross it.
-constexpr int64_t lcdemu_idle_frame_ns = 20 * ns_per_ms;
+// nothing more waiting to cross it: longer than the show ever leaves it
+// between its glyphs and its frame, shorter than the pauses of clients that
+// update what changed a few times a second.
+constexpr int64_t lcdemu_idle_frame_ns = 50 * ns_per_ms;
 constexpr uint64_t lcdemu_slice_ns = 100 * 1000;  // the shortest slice a task may ask for
 constexpr unsigned long lcdemu_timer_slack_ns = 1000;
 constexpr int lcdemu_read_bytes = 4096;
