@@ -195,42 +195,6 @@ TEST(Pacer, BytesTheReaderHasNotSeenCountFromWhenItFindsThem) {
     EXPECT_EQ(s.delivered, 11);
 }
 
-TEST(Pacer, TheBacklogKeepsTheAgeOfWhatWaitsOldestFirst) {
-    SenderBacklog b{};
-    int64_t since = -1;
-    EXPECT_EQ(backlog_next(&b, 16, 100, &since), 16);  // nothing seen: as of now
-    EXPECT_EQ(since, 100);
-    backlog_update(&b, 16, 40, 100);  // 40 left after a read at 100
-    backlog_update(&b, 10, 50, 200);  // 10 taken, 20 new seen at 200
-    EXPECT_EQ(backlog_next(&b, 64, 300, &since), 30);
-    EXPECT_EQ(since, 100);
-    backlog_update(&b, 30, 20, 300);
-    EXPECT_EQ(backlog_next(&b, 64, 300, &since), 20);
-    EXPECT_EQ(since, 200);
-    backlog_update(&b, 0, 5, 400);  // fewer than seen: the sender flushed
-    EXPECT_EQ(backlog_next(&b, 64, 500, &since), 5);
-    EXPECT_EQ(since, 400);
-    // New bytes at every look: the oldest keep an age at least as old as
-    // any later look's, however many looks there are.
-    b = SenderBacklog{};
-    backlog_update(&b, 0, 1000, 0);
-    for (int look = 1; look <= 100; ++look) backlog_update(&b, 1, 1000, look * 10);
-    // Taken oldest first: the first look's bytes, one from each of the next
-    // looks, and what the runs could no longer keep apart, counted from the
-    // last look.
-    std::vector<int> counts;
-    std::vector<int64_t> sinces;
-    for (int left = 1000; left > 0;) {
-        const int n = backlog_next(&b, 2000, 5000, &since);
-        counts.push_back(n);
-        sinces.push_back(since);
-        left -= n;
-        backlog_update(&b, n, left, 5000);
-    }
-    EXPECT_EQ(counts, (std::vector<int>{900, 1, 1, 1, 1, 1, 1, 94}));
-    EXPECT_EQ(sinces, (std::vector<int64_t>{0, 10, 20, 30, 40, 50, 60, 1000}));
-}
-
 TEST(Pacer, BytesInFlightCountUntilTheyArriveOrTimeOut) {
     WirePacer pacer;
     pacer_init(&pacer, show_baud);
