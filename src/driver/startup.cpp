@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "audio/music_player.h"
@@ -72,6 +73,10 @@ void print_usage() {
     for (const char* line : usage_lines) std::printf("%s", line);
 }
 
+bool is_help_request(const char* argument) {
+    return std::strcmp(argument, "-h") == 0 || std::strcmp(argument, "--help") == 0;
+}
+
 int parse_port_number(const char* argument) {
     int port = default_port_number;
     char* end = nullptr;
@@ -103,6 +108,14 @@ int starglow_main(int argc, char** argv) {
         print_usage();
         return exit_failure_status;
     }
+    // Asking for help must never send the show to port 1 (on many machines
+    // the system console): the usage text, and how ports are named here.
+    if (is_help_request(argv[1])) {
+        print_usage();
+        std::fflush(stdout);
+        serial_describe_ports();
+        return 0;
+    }
 
     const int port = parse_port_number(argv[1]);
     char name[device_name_bytes];
@@ -113,6 +126,7 @@ int starglow_main(int argc, char** argv) {
         serial_report_open_failure(port, name, device);
         return exit_failure_status;
     }
+    serial_report_opened(port, name, device);
 
     prepare_screen();
     init_display();

@@ -17,6 +17,9 @@ size_t format_banner(char* out, size_t size);
 void print_banner();
 void print_usage();
 
+// -h and --help ask for the usage text instead of naming a port.
+bool is_help_request(const char* argument);
+
 // "%d" rules: leading blanks skipped, a sign accepted, trailing text
 // ignored; an argument that does not begin with a number gives 1.
 int parse_port_number(const char* argument);

@@ -30,6 +30,14 @@ bool serial_open(const char* device, SerialHandle* handle);
 // another device. (Standard output carries the show's own message.)
 void serial_report_open_failure(int port, const char* port_name, const char* device);
 
+// After a successful open: one line on standard error naming the device
+// the show now plays on, so that nobody has to guess where it went.
+void serial_report_opened(int port, const char* port_name, const char* device);
+
+// For starglow --help: on standard error, how port numbers name devices on
+// this platform and how to choose another, with an example.
+void serial_describe_ports();
+
 // The line settings: 57600 baud, 8 data bits, XON/XOFF both ways, the rest
 // as found. Results are not examined: a port that refuses them still gets
 // the show.

@@ -63,6 +63,63 @@ TEST_F(StarglowProgram, WithoutExactlyOneArgumentPrintsBannerAndUsage) {
     }
 }
 
+// -h and --help are no port numbers: the usage text, how ports are named
+// here, status 0, and nothing sent to port 1 (a pty of ours standing in).
+TEST_F(StarglowProgram, HelpPrintsUsageAndPortNamesAndSendsNothing) {
+    const std::string usage = usage_start +
+                              "for example if you have your Matrix Orbital display connected on "
+                              "COM14:\n\nstarglow.exe 14\n\n";
+    for (const char* help : {"-h", "--help"}) {
+        pty = open_pty();
+        termios before{};
+        ASSERT_EQ(tcgetattr(pty.master, &before), 0);
+        Child child =
+            start_program({STARGLOW_BIN, help}, {"STARGLOW_COM1=" + pty.slave_path}, directory);
+        EXPECT_EQ(finish_child(child, 5000), 0) << help;
+        // Standard output: the banner, then the usage text, and nothing else.
+        ASSERT_GE(child.output.size(), usage.size()) << help;
+        EXPECT_EQ(child.output.substr(child.output.size() - usage.size()), usage) << help;
+        EXPECT_EQ(child.output.find(banner_title), child.output.find("  LCD STARGLOW")) << help;
+        EXPECT_LT(child.output.find(banner_title), child.output.size() - usage.size()) << help;
+        // Standard error: how a port number names a device on Linux.
+        for (const char* words :
+             {"/dev/ttyS<N-1>", "STARGLOW_COM<N>", "STARGLOW_COM14=/dev/ttyUSB0 starglow 14"})
+            EXPECT_NE(child.errors.find(words), std::string::npos) << help << child.errors;
+        // The port was not opened: no bytes, and its line settings as they were.
+        Wire wire;
+        read_pty(pty, wire, 1, 300);
+        EXPECT_TRUE(wire.empty()) << help;
+        termios after{};
+        ASSERT_EQ(tcgetattr(pty.master, &after), 0);
+        EXPECT_EQ(cfgetospeed(&after), cfgetospeed(&before)) << help;
+        EXPECT_EQ(after.c_iflag & (IXON | IXOFF), before.c_iflag & (IXON | IXOFF)) << help;
+        close_pty(pty);
+    }
+}
+
+// Every run that opens a port names the device once on standard error;
+// an argument without a number is still port 1.
+TEST_F(StarglowProgram, AnOpenedPortIsNamedOnceOnStandardError) {
+    place_music(cached_silent_music(203153), directory);  // initialises, then ends at once
+    for (const char* argument : {"abc", "1"}) {
+        pty = open_pty();
+        Child child =
+            start_program({STARGLOW_BIN, argument},
+                          {"STARGLOW_COM1=" + pty.slave_path, "STARGLOW_AUDIO=silent"}, directory);
+        EXPECT_EQ(finish_child(child, 20000), 0) << argument << child.errors;
+        Wire wire;
+        read_pty(pty, wire, startup_string.size() + 2, 2000);
+        EXPECT_EQ(wire.size(), startup_string.size() + 2) << argument;
+        EXPECT_EQ(child.errors,
+                  "starglow: port 1 is " + pty.slave_path + "; the show plays there\n")
+            << argument;
+        // Standard output stays the show's own: the banner and nothing more.
+        EXPECT_EQ(child.output.find("ttyS"), std::string::npos) << argument;
+        EXPECT_EQ(child.output.find(pty.slave_path), std::string::npos) << argument;
+        close_pty(pty);
+    }
+}
+
 TEST_F(StarglowProgram, BannerIsSevenLogoLinesTitleAndSubtitle) {
     Child child = start_program({STARGLOW_BIN}, {}, directory);
     finish_child(child, 5000);

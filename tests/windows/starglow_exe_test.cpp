@@ -129,6 +129,20 @@ TEST_F(WineStarglow, WithoutExactlyOneArgumentPrintsTheBannerAndUsageAndExitsMin
     EXPECT_TRUE(wire_so_far(1, 200).empty()) << "the port was touched";
 }
 
+// -h and --help: the same console as the Linux build's, how COM ports are
+// named here on standard error, status 0, and COM1 untouched.
+TEST_F(WineStarglow, HelpPrintsTheUsageAndHowPortsAreNamedAndOpensNoPort) {
+    attach_pty(1);
+    for (const char* help : {"-h", "--help"}) {
+        EXPECT_EQ(run_exe({help}, {}), 0) << help << output << errors;
+        EXPECT_TRUE(ends_with(output, usage_text)) << output;
+        EXPECT_EQ(output, linux_console({help}, directory)) << help;
+        EXPECT_NE(errors.find("Device Manager"), std::string::npos) << errors;
+        EXPECT_NE(errors.find("\\\\.\\COM14"), std::string::npos) << errors;
+    }
+    EXPECT_TRUE(wire_so_far(1, 200).empty()) << "the port was touched";
+}
+
 TEST_F(WineStarglow, APortWithNoMappingPrintsErrorOpeningSerialPortAndExitsMinusOne) {
     // COM7: neither mapped by the test nor found by Wine. COM0 and COM-3
     // are names no system has.

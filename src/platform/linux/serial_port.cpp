@@ -68,6 +68,20 @@ void serial_report_open_failure(int port, const char* port_name, const char* dev
                  port_name, device, std::strerror(serial_open_errno), port);
 }
 
+void serial_report_opened(int port, const char*, const char* device) {
+    std::fprintf(stderr, "starglow: port %d is %s; the show plays there\n", port, device);
+}
+
+void serial_describe_ports() {
+    std::fprintf(stderr,
+                 "On Linux, port N is the serial device /dev/ttyS<N-1> (port 1 is /dev/ttyS0),\n"
+                 "unless the environment variable STARGLOW_COM<N> names another device, for\n"
+                 "example a USB serial adapter:\n"
+                 "\n"
+                 "  STARGLOW_COM14=/dev/ttyUSB0 starglow 14\n"
+                 "\n");
+}
+
 void serial_configure(SerialHandle handle) {
     const int fd = static_cast<int>(handle);
     termios line{};

@@ -26,6 +26,16 @@ void serial_report_open_failure(int, const char* port_name, const char*) {
     std::fprintf(stderr, "starglow: the page's line %s could not be opened\n", port_name);
 }
 
+void serial_report_opened(int, const char* port_name, const char*) {
+    std::fprintf(stderr, "starglow: %s is the page's line; the show plays there\n", port_name);
+}
+
+void serial_describe_ports() {
+    std::fprintf(stderr,
+                 "On the page, every port is the page's own line to its display (or a real one\n"
+                 "chosen through WebSerial).\n");
+}
+
 // The line is 57600 baud, 8 data bits by construction; a real port behind
 // it is opened with those settings by the page.
 void serial_configure(SerialHandle) {}

@@ -69,6 +69,18 @@ void serial_report_open_failure(int, const char* port_name, const char* device) 
                  static_cast<unsigned long>(serial_open_error));
 }
 
+void serial_report_opened(int, const char*, const char* device) {
+    std::fprintf(stderr, "starglow: %s is open; the show plays there\n", device);
+}
+
+void serial_describe_ports() {
+    std::fprintf(stderr,
+                 "On Windows, the number is the COM port itself, as the Device Manager lists it\n"
+                 "under Ports (COM & LPT): starglow.exe 3 opens COM3, and from COM10 up the\n"
+                 "show opens the port by its device-namespace name (\\\\.\\COM14 for 14).\n"
+                 "\n");
+}
+
 void serial_configure(SerialHandle handle) {
     const HANDLE port = reinterpret_cast<HANDLE>(handle);
     // Zeroed first: where the port cannot be read, the settings written back
