@@ -22,7 +22,8 @@ struct PlayPoint {
 struct MusicBackend {
     const char* name;
     // Opens the output with its own state in *output. Fails with a result
-    // code and a reason in `detail` (size bytes).
+    // code and, in `detail` (size bytes), a sentence a user can read, such
+    // as "no sound device 'default' (No such file or directory)".
     MusicResult (*open)(void** output, char* detail, size_t size);
     // Plays `music` from its first frame, after stopping whatever played.
     // `music` stays valid until stop or close.

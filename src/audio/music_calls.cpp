@@ -30,6 +30,8 @@ struct MusicSystem {
     MusicSound* sounds;
 };
 
+const char* music_program_name = "starglow";
+
 namespace {
 
 constexpr size_t calls_detail_bytes = 256;
@@ -42,9 +44,10 @@ bool calls_is(const char* value, const char* name) {
 }
 
 // The silent back end stands in when no device opens, unless
-// STARGLOW_AUDIO=device asked for the device and nothing else.
+// STARGLOW_AUDIO=device asked for the device and nothing else. `why` is the
+// device back end's own sentence ("no sound device 'default' (...)").
 MusicResult calls_open_silent(MusicSystem* system, const char* why) {
-    std::fprintf(stderr, "starglow: no sound device (%s); the show plays silently\n", why);
+    std::fprintf(stderr, "%s: %s; the show plays silently\n", music_program_name, why);
     char detail[calls_detail_bytes];
     system->backend = &silent_backend;
     return silent_backend.open(&system->output, detail, sizeof detail);
@@ -65,9 +68,9 @@ MusicResult calls_open_output(MusicSystem* system) {
     }
     if (choice != nullptr && choice[0] != '\0' && !calls_is(choice, "device"))
         std::fprintf(stderr,
-                     "starglow: STARGLOW_AUDIO=%s is neither device nor silent; "
+                     "%s: STARGLOW_AUDIO=%s is neither device nor silent; "
                      "using the sound device\n",
-                     choice);
+                     music_program_name, choice);
     const MusicResult opened = device_backend.open(&system->output, detail, sizeof detail);
     if (opened == music_ok) {
         system->backend = &device_backend;
@@ -75,7 +78,7 @@ MusicResult calls_open_output(MusicSystem* system) {
     }
     if (opened != music_err_output) return opened;
     if (calls_is(choice, "device")) {
-        std::fprintf(stderr, "starglow: no sound device (%s)\n", detail);
+        std::fprintf(stderr, "%s: %s\n", music_program_name, detail);
         return opened;
     }
     return calls_open_silent(system, detail);
@@ -154,7 +157,7 @@ MusicResult music_system_create_sound(MusicSystem* system, const char* path, uns
     } else {
         const MusicResult decoded = decode_mp3(path, &made->music, detail, sizeof detail);
         if (decoded != music_ok) {
-            std::fprintf(stderr, "starglow: %s: %s\n", path, detail);
+            std::fprintf(stderr, "%s: %s: %s\n", music_program_name, path, detail);
             delete made;
             return decoded;
         }

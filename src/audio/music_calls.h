@@ -61,6 +61,10 @@ MusicResult music_sound_release(MusicSound* sound);
 MusicResult music_system_close(MusicSystem* system);
 MusicResult music_system_release(MusicSystem* system);
 
+// The name that begins the layer's lines on standard error: "starglow"
+// unless another program of ours runs the layer and says otherwise.
+extern const char* music_program_name;
+
 // "No errors." for 0, our own text for each code above, "Unknown error."
 // for anything else.
 const char* result_text(MusicResult result);

@@ -85,7 +85,8 @@ bool device_write_available(DeviceOutput* device, uint64_t* written) {
 // still reaches the end.
 void device_continue_by_clock(DeviceOutput* device) {
     const DecodedMusic& music = *device->music;
-    std::fprintf(stderr, "starglow: the sound device failed; the show goes on silently\n");
+    std::fprintf(stderr, "%s: the sound device failed; the show goes on silently\n",
+                 music_program_name);
     const uint64_t from_frame = device->played_frames.load(std::memory_order_relaxed);
     const uint64_t from_ns = device_monotonic_ns();
     while (!device->stopping.load(std::memory_order_acquire)) {
@@ -130,7 +131,7 @@ MusicResult device_open(void** output, char* detail, size_t size) {
     // Non-blocking: opening must not wait for a busy or absent sound server.
     const int status = snd_pcm_open(&pcm, name, SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
     if (status < 0) {
-        std::snprintf(detail, size, "ALSA device %s: %s", name, snd_strerror(status));
+        std::snprintf(detail, size, "no sound device '%s' (%s)", name, snd_strerror(status));
         return music_err_output;
     }
     DeviceOutput* device = new (std::nothrow) DeviceOutput{};
@@ -162,15 +163,16 @@ MusicResult device_play(void* output, const DecodedMusic* music, char* detail, s
                                           SND_PCM_ACCESS_RW_INTERLEAVED, device_channels,
                                           static_cast<unsigned>(music->rate), 1, device_latency_us);
     if (status < 0) {
-        std::snprintf(detail, size, "ALSA device %s: %s", snd_pcm_name(device->pcm),
-                      snd_strerror(status));
+        std::snprintf(detail, size, "the sound device '%s' cannot play the music (%s)",
+                      snd_pcm_name(device->pcm), snd_strerror(status));
         return music_err_output;
     }
     device->music = music;
     try {
         device->feeder = std::thread(device_feed, device);
     } catch (const std::system_error& error) {
-        std::snprintf(detail, size, "playback thread: %s", error.what());
+        std::snprintf(detail, size, "the sound device cannot play the music (no thread: %s)",
+                      error.what());
         device->music = nullptr;
         return music_err_output;
     }

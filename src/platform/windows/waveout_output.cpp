@@ -40,10 +40,12 @@ struct WaveOutput {
     int16_t samples[wave_buffers][wave_buffer_frames * wave_channels];
 };
 
-void wave_describe(MMRESULT result, const char* call, char* detail, size_t size) {
+// `what` happened (a sentence the user reads), with the call and the
+// system's words in brackets.
+void wave_describe(const char* what, MMRESULT result, const char* call, char* detail, size_t size) {
     char text[MAXERRORLENGTH] = "";
     waveOutGetErrorTextA(result, text, sizeof text);
-    std::snprintf(detail, size, "waveOut: %s: %s (MMSYSERR %u)", call,
+    std::snprintf(detail, size, "%s (waveOut: %s: %s (MMSYSERR %u))", what, call,
                   text[0] != '\0' ? text : "no text", static_cast<unsigned>(result));
 }
 
@@ -144,7 +146,8 @@ int wave_buffers_in_queue(const WaveOutput* wave) {
 // still reaches the end.
 void wave_continue_by_clock(WaveOutput* wave) {
     const DecodedMusic& music = *wave->music;
-    std::fprintf(stderr, "starglow: the sound device failed; the show goes on silently\n");
+    std::fprintf(stderr, "%s: the sound device failed; the show goes on silently\n",
+                 music_program_name);
     const uint64_t from_frame = wave->played_frames.load(std::memory_order_relaxed);
     const uint64_t from_us = monotonic_us();
     while (!wave->stopping.load(std::memory_order_acquire)) {
@@ -178,7 +181,8 @@ MusicResult wave_open(void** output, char* detail, size_t size) {
     if (wave == nullptr) return music_err_memory;
     wave->buffer_done = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     if (wave->buffer_done == nullptr) {
-        std::snprintf(detail, size, "waveOut: no event for the device (error %lu)",
+        std::snprintf(detail, size,
+                      "no sound device (waveOut: no event for the device (error %lu))",
                       static_cast<unsigned long>(GetLastError()));
         delete wave;
         return music_err_output;
@@ -187,7 +191,7 @@ MusicResult wave_open(void** output, char* detail, size_t size) {
     // plays silently from the start; play opens it again for another rate.
     const MMRESULT result = wave_open_device(wave, wave_probe_rate);
     if (result != MMSYSERR_NOERROR) {
-        wave_describe(result, "no device opens", detail, size);
+        wave_describe("no sound device", result, "no device opens", detail, size);
         CloseHandle(wave->buffer_done);
         delete wave;
         return music_err_output;
@@ -218,7 +222,8 @@ MusicResult wave_play(void* output, const DecodedMusic* music, char* detail, siz
         wave_close_device(wave);
         const MMRESULT result = wave_open_device(wave, rate);
         if (result != MMSYSERR_NOERROR) {
-            wave_describe(result, "the device refuses the music's format", detail, size);
+            wave_describe("the sound device cannot play the music", result,
+                          "the device refuses the music's format", detail, size);
             return music_err_output;
         }
     }
@@ -226,7 +231,8 @@ MusicResult wave_play(void* output, const DecodedMusic* music, char* detail, siz
     try {
         wave->feeder = std::thread(wave_feed, wave);
     } catch (const std::system_error& error) {
-        std::snprintf(detail, size, "playback thread: %s", error.what());
+        std::snprintf(detail, size, "the sound device cannot play the music (no thread: %s)",
+                      error.what());
         wave->music = nullptr;
         return music_err_output;
     }
