@@ -5,6 +5,7 @@
 #include <CLI/CLI.hpp>
 #include <csignal>
 
+#include "cli/interrupt_cleanup.h"
 #include "render/render_show.h"
 
 int main(int argc, char** argv) {
@@ -42,10 +43,16 @@ int main(int argc, char** argv) {
     app.add_option("--gif", options.gif_path, "an animated GIF at the true timing of the frames")
         ->option_text("FILE");
     app.add_option("--video", options.video_path,
-                   "an MP4 video with the music (needs the ffmpeg command)")
+                   "an MP4 video with the music, as long as the music (needs the ffmpeg command)")
         ->option_text("FILE");
     app.add_option("--fps", options.video_fps, "frames a second of the video")
         ->check(CLI::IsMember({30, 60}))
+        ->capture_default_str();
+    app.add_option("--size", options.video_size,
+                   "frame size of the video: native (738x234, the display alone), 720p "
+                   "(1280x720) or 1080p (1920x1080), the display scaled by whole pixels and "
+                   "centred on a dark background")
+        ->check(CLI::IsMember({"native", "720p", "1080p"}))
         ->capture_default_str();
     app.add_option("--sheet", options.sheet_path,
                    "a contact sheet: a frame from the middle of each scene window")
@@ -63,5 +70,6 @@ int main(int argc, char** argv) {
     // A video encoder that gives up must not kill the render with a signal:
     // the failed write says so instead.
     std::signal(SIGPIPE, SIG_IGN);
+    interrupt_cleanup_install("starglow-render");
     return render_show(options);
 }

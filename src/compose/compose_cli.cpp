@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/interrupt_cleanup.h"
 #include "cli/progress_bar.h"
 #include "compose/bar_analysis.h"
 #include "compose/loudness.h"
@@ -219,6 +220,7 @@ int compose_main(int argc, char** argv) {
         return app.exit(e);
     }
     options.out_given = out->count() > 0;
+    interrupt_cleanup_install(compose_name);
     const bool writing = !options.analyse || options.out_given;
     if (writing && !compose_output_writable(options.out)) return compose_failed;
     try {

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <vector>
 
+#include "cli/interrupt_cleanup.h"
+
 namespace {
 
 constexpr size_t encode_chunk_frames = 44100;  // a second at the show's rate
@@ -94,6 +96,8 @@ bool encode_mp3(const char* path, const int16_t* samples, size_t frames,
 
     FILE* file = std::fopen(temporary.data(), "wb");
     if (file == nullptr) return fail(error, error_size, path, std::strerror(errno));
+    // Ctrl-C while encoding removes it too (in a tool that asked for that).
+    interrupt_cleanup_add(temporary.data());
     bool ok =
         encode_to(file, samples, frames, settings, progress, progress_context, error, error_size);
     const bool closed = std::fclose(file) == 0;
@@ -101,5 +105,6 @@ bool encode_mp3(const char* path, const int16_t* samples, size_t frames,
     if (ok && std::rename(temporary.data(), path) != 0)
         ok = fail(error, error_size, path, std::strerror(errno));
     if (!ok) std::remove(temporary.data());
+    interrupt_cleanup_forget(temporary.data());
     return ok;
 }

@@ -9,10 +9,13 @@
 #include <filesystem>
 #include <vector>
 
+#include "cli/interrupt_cleanup.h"
+
 namespace {
 
 // Temporaries not yet committed; removed at exit so that a run ended by a
-// fatal error leaves nothing half-written behind.
+// fatal error leaves nothing half-written behind, and by the signal handler
+// (cli/interrupt_cleanup.h) when Ctrl-C ends it.
 std::vector<std::string>& pending_outputs() {
     static std::vector<std::string> pending;
     return pending;
@@ -31,9 +34,11 @@ void track(const std::string& temporary) {
         registered = true;
     }
     pending_outputs().push_back(temporary);
+    interrupt_cleanup_add(temporary.c_str());
 }
 
 void untrack(const std::string& temporary) {
+    interrupt_cleanup_forget(temporary.c_str());
     auto& pending = pending_outputs();
     for (size_t i = 0; i < pending.size(); ++i) {
         if (pending[i] == temporary) {

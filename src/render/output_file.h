@@ -1,6 +1,7 @@
 // Output files that appear under their final name only when complete: each
 // is written to a temporary name beside it and renamed at the end. Files
-// still open when the process exits (a failure part way) are removed.
+// still open when the process exits (a failure part way), or when Ctrl-C or
+// SIGTERM ends it, are removed.
 #pragma once
 
 #include <cstdio>

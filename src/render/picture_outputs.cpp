@@ -3,11 +3,13 @@
 #include <cstring>
 #include <vector>
 
+#include "audio/music_player.h"
 #include "display_model/gif_movie.h"
 #include "display_model/png_picture.h"
 #include "driver/frame_loop.h"
 #include "render/contact_sheet.h"
 #include "render/output_file.h"
+#include "render/video_frame.h"
 #include "render/video_pipe.h"
 #include "render/virtual_clock.h"
 
@@ -15,7 +17,8 @@ namespace {
 
 constexpr double gif_sample_ms = 20.0;  // the shortest frame viewers keep to time
 constexpr int gif_centiseconds_per_sample = 2;
-constexpr int gif_last_frame_cs = 200;  // the blank end stays two seconds
+constexpr int gif_last_frame_cs = 200;          // the blank end stays two seconds
+constexpr double video_last_frame_ms = 1000.0;  // and a second in the video, or to the music's end
 
 // Takes the display as it stands at instants step_ms apart.
 struct Sampler {
@@ -42,7 +45,7 @@ struct Pictures {
 
     Sampler video_sampler;
     VideoPipe video;
-    std::vector<uint8_t> video_rgb;
+    VideoFrame video_frame;
 
     ContactSheet sheet;
     double last_visible_ms;
@@ -79,10 +82,12 @@ void gif_sample() {
     pictures.gif_pending_cs = gif_centiseconds_per_sample;
 }
 
+// A state held on screen is encoded again as it stands: only changes are
+// drawn anew.
 void video_sample() {
-    picture_rgb(pictures.model, *pictures.palette, pictures.options->video_scale, false,
-                pictures.video_rgb.data());
-    if (!video_pipe_add(pictures.video, pictures.video_rgb.data()))
+    if (pictures.failed) return;
+    video_frame_draw(pictures.video_frame, pictures.model, *pictures.palette);
+    if (!video_pipe_add(pictures.video, pictures.video_frame.planes.data()))
         pictures_fail("ffmpeg stopped taking frames");
 }
 
@@ -124,7 +129,13 @@ bool pictures_open(const RenderOptions& options, std::string& error) {
     lcd_model_init(&pictures.model);
     pictures.gif_sampler = {!options.gif_path.empty(), gif_sample_ms, 0};
     pictures.video_sampler = {!options.video_path.empty(), 1000.0 / options.video_fps, 0};
+    pictures.video = {-1, -1, 0, 0};
     pictures.gif_pending_cs = 0;
+    VideoSize video_size = VideoSize::native;
+    if (!video_size_named(options.video_size.c_str(), &video_size)) {
+        error = "no video size named " + options.video_size + " (native, 720p, 1080p)";
+        return false;
+    }
 
     if (!options.video_path.empty() && !ffmpeg_available()) {
         error =
@@ -149,11 +160,11 @@ bool pictures_open(const RenderOptions& options, std::string& error) {
     }
     if (!options.video_path.empty()) {
         reserve_output(pictures.video_file, options.video_path);
-        pictures.video_rgb.resize(picture_rgb_bytes(options.video_scale));
+        video_frame_start(pictures.video_frame, video_size);
+        const VideoLayout& layout = pictures.video_frame.layout;
         const std::string music = options.silent ? "" : options.music_path;
         if (!video_pipe_open(pictures.video, pictures.video_file.temporary, music,
-                             options.video_fps, picture_columns * options.video_scale,
-                             picture_rows * options.video_scale, error))
+                             options.video_fps, layout.width, layout.height, error))
             return false;
     }
     return true;
@@ -199,10 +210,14 @@ void pictures_turn_done(const TurnRecord& record) {
 bool pictures_finish(std::string& error) {
     if (!pictures_wanted()) return true;
     const RenderOptions& o = *pictures.options;
-    // Up to the moment the blank frame is complete, and a second of it after.
+    // Up to the moment the blank frame is complete, then that frame for a
+    // second, and on to the end of the music so that none of it is cut.
     pictures_take_samples_before(pictures.last_visible_ms + 1e-9);
     if (pictures.video_sampler.on) {
-        for (int i = 0; i < o.video_fps; ++i) video_sample();
+        double end_ms = pictures.last_visible_ms + video_last_frame_ms;
+        if (!o.silent && end_ms < music_length_ms) end_ms = music_length_ms;
+        Sampler& s = pictures.video_sampler;
+        for (; static_cast<double>(s.next) * s.step_ms < end_ms; ++s.next) video_sample();
     }
     if (pictures.gif_sampler.on) {
         if (pictures.gif_pending_cs > 0 &&
@@ -233,7 +248,7 @@ bool pictures_finish(std::string& error) {
 void pictures_abandon() {
     if (pictures.gif_sampler.on && pictures.gif.file != nullptr) gif_movie_close(&pictures.gif);
     std::string ignored;
-    if (pictures.video.pipe != nullptr) video_pipe_close(pictures.video, ignored);
+    if (pictures.video.pid > 0) video_pipe_close(pictures.video, ignored);
     abandon_output(pictures.png_dir);
     abandon_output(pictures.gif_file);
     abandon_output(pictures.video_file);

@@ -15,11 +15,11 @@ struct RenderOptions {
     int png_every = 1;  // every Nth turn
     std::string gif_path;
     std::string video_path;
-    int video_fps = 30;
+    int video_fps = 60;                 // the show runs at about 60 frames a second
+    std::string video_size = "native";  // native, 720p or 1080p (render/video_frame.h)
     std::string sheet_path;
     std::string palette = "blue";  // the colours lcdemu draws with
     int scale = 4;                 // pixels per LCD dot in PNGs and the GIF
-    int video_scale = 6;           // and in the video
     bool progress = false;         // a progress bar on standard error
 };
 
