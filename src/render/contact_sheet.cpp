@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "display_model/char_rom.h"
+#include "driver/timeline.h"
+#include "render/scene_names.h"
 
 namespace {
 
@@ -88,14 +90,15 @@ bool sheet_write(const ContactSheet& sheet, const char* path, std::string& error
     for (int w = 0; w < sheet_windows; ++w) {
         const int x = sheet_gap + (w % sheet_columns) * sheet_cell_width;
         const int y = sheet_gap + (w / sheet_columns) * sheet_cell_height;
-        char label[48];
+        char label[64];
+        const char* name = scene_name(show_timeline[w].update);
         if (sheet.taken[w]) {
             const uint32_t ms = sheet.clock_ms[w];
-            std::snprintf(label, sizeof label, "row %d  %u:%02u.%03u", w + 1, ms / 60000,
-                          ms / 1000 % 60, ms % 1000);
+            std::snprintf(label, sizeof label, "%s  %u:%02u.%03u", name, ms / 60000, ms / 1000 % 60,
+                          ms % 1000);
             sheet_place_tile(rgb, sheet.tiles[w], x, y + sheet_label_height);
         } else {
-            std::snprintf(label, sizeof label, "row %d  not reached", w + 1);
+            std::snprintf(label, sizeof label, "%s  not reached", name);
         }
         sheet_text(rgb, x, y + 2, label);
     }

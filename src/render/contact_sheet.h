@@ -1,5 +1,5 @@
 // One picture of the whole show: a frame from the middle of each timeline
-// window, labelled with its row and time.
+// window, labelled with its scene and time.
 #pragma once
 
 #include <cstdint>
@@ -25,6 +25,6 @@ void sheet_start(ContactSheet& sheet, const PicturePalette& palette);
 // first call for a window counts.
 void sheet_take(ContactSheet& sheet, int row, uint32_t clock_ms, const LcdModel& model);
 
-// Lays out the tiles four to a line, each over a label "row N  M:SS.mmm",
+// Lays out the tiles four to a line, each over a label "scene  M:SS.mmm",
 // and writes the sheet as an RGB PNG.
 bool sheet_write(const ContactSheet& sheet, const char* path, std::string& error);

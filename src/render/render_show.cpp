@@ -1,6 +1,10 @@
 #include "render/render_show.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "audio/music_player.h"
 #include "audio/offline_music.h"
@@ -61,8 +65,21 @@ void render_abandon() {
 int render_show(const RenderOptions& options) {
     render.options = &options;
 
+    // The music layer's lines are ours while it renders.
+    music_program_name = render_program_name;
     // The music first: a file that cannot be loaded ends the run before any
     // output exists.
+    if (!options.silent && access(options.music_path.c_str(), R_OK) != 0) {
+        const int why = errno;
+        std::fprintf(stderr, "%s: cannot read %s: %s\n", render_program_name,
+                     options.music_path.c_str(), std::strerror(why));
+        std::fprintf(stderr, "%s: %s\n", render_program_name,
+                     options.music_path == music_file_name
+                         ? "give the music with --music build/starglow.mp3 (the build makes it), "
+                           "or render without it with --silent"
+                         : "give another file with --music, or render without music with --silent");
+        return 1;
+    }
     use_offline_music();
     if (options.silent) use_offline_silence(music_length_ms);
     music_path = options.music_path.c_str();
@@ -70,9 +87,10 @@ int render_show(const RenderOptions& options) {
     if (music_player.length_ms != music_length_ms) {
         std::fprintf(
             stderr,
-            "starglow-render: %s is %u ms long; the show needs exactly %u ms and renders nothing "
-            "with any other length\n",
-            options.music_path.c_str(), music_player.length_ms, music_length_ms);
+            "%s: %s is %u ms long; the show needs exactly %u ms and renders nothing with any "
+            "other length\n",
+            render_program_name, options.music_path.c_str(), music_player.length_ms,
+            music_length_ms);
         stop_music();
         return 1;
     }
@@ -80,7 +98,7 @@ int render_show(const RenderOptions& options) {
     std::string error;
     if (!open_named(render.wire, options.wire_path, error) ||
         !open_named(render.turns, options.turns_path, error) || !pictures_open(options, error)) {
-        std::fprintf(stderr, "starglow-render: %s\n", error.c_str());
+        std::fprintf(stderr, "%s: %s\n", render_program_name, error.c_str());
         render_abandon();
         stop_music();
         return 1;
@@ -104,7 +122,7 @@ int render_show(const RenderOptions& options) {
 
     if (!pictures_finish(error) || !commit_named(render.wire, error) ||
         !commit_named(render.turns, error)) {
-        std::fprintf(stderr, "starglow-render: %s\n", error.c_str());
+        std::fprintf(stderr, "%s: %s\n", render_program_name, error.c_str());
         render_abandon();
         return 1;
     }

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+inline constexpr const char* render_program_name = "starglow-render";
+
 struct RenderOptions {
     int32_t step_ms = 0;  // 0: the clock follows the link's bytes
     bool silent = false;  // no music: the spectrum reads zero
