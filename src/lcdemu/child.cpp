@@ -112,32 +112,71 @@ bool child_prepare_hold(EmuChild* child) {
     return child->request != nullptr && child->response != nullptr;
 }
 
-void child_finish_line(EmuChild* child) {
-    if (child->line_count == child_kept_lines) {
-        std::memmove(child->lines[0], child->lines[1],
-                     sizeof child->lines[0] * (child_kept_lines - 1));
-        --child->line_count;
+// One of the child's streams as lines: where they are kept and counted.
+struct ChildStream {
+    int* fd;
+    char* partial;
+    int* partial_length;
+    char (*lines)[child_line_bytes];
+    int kept;
+    int* line_count;
+    unsigned long* lines_seen;
+};
+
+ChildStream child_output(EmuChild* child) {
+    return {&child->console_fd, child->partial,     &child->partial_length, child->lines,
+            child_kept_lines,   &child->line_count, &child->lines_seen};
+}
+
+ChildStream child_notices(EmuChild* child) {
+    return {&child->notice_fd,   child->notice_partial, &child->notice_partial_length,
+            child->notices,      child_kept_notices,    &child->notice_count,
+            &child->notices_seen};
+}
+
+void child_finish_line(const ChildStream& s) {
+    if (*s.line_count == s.kept) {
+        std::memmove(s.lines[0], s.lines[1], sizeof s.lines[0] * static_cast<size_t>(s.kept - 1));
+        --*s.line_count;
     }
-    std::memcpy(child->lines[child->line_count], child->partial,
-                static_cast<size_t>(child->partial_length));
-    child->lines[child->line_count][child->partial_length] = '\0';
-    ++child->line_count;
-    ++child->lines_seen;
-    child->partial_length = 0;
+    std::memcpy(s.lines[*s.line_count], s.partial, static_cast<size_t>(*s.partial_length));
+    s.lines[*s.line_count][*s.partial_length] = '\0';
+    ++*s.line_count;
+    ++*s.lines_seen;
+    *s.partial_length = 0;
 }
 
 // Only printable ASCII reaches the status line: the child's bytes must not
 // be able to move our cursor or change our colours.
-void child_take_bytes(EmuChild* child, const char* bytes, ssize_t count) {
+void child_take_bytes(const ChildStream& s, const char* bytes, ssize_t count) {
     for (ssize_t i = 0; i < count; ++i) {
         const unsigned char c = static_cast<unsigned char>(bytes[i]);
         if (c == '\n' || c == '\r') {
-            if (child->partial_length > 0 || c == '\n') child_finish_line(child);
+            if (*s.partial_length > 0 || c == '\n') child_finish_line(s);
             continue;
         }
-        if (child->partial_length == child_line_bytes - 1) continue;  // over-long: cut
-        child->partial[child->partial_length++] =
-            c >= 0x20 && c < 0x7F ? static_cast<char>(c) : '?';
+        if (*s.partial_length == child_line_bytes - 1) continue;  // over-long: cut
+        s.partial[(*s.partial_length)++] = c >= 0x20 && c < 0x7F ? static_cast<char>(c) : '?';
+    }
+}
+
+// Reads what waits on one stream; false once it is closed.
+bool child_read_stream(const ChildStream& s) {
+    if (*s.fd < 0) return false;
+    char buffer[4096];
+    for (;;) {
+        const ssize_t n = read(*s.fd, buffer, sizeof buffer);
+        if (n > 0) {
+            child_take_bytes(s, buffer, n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EAGAIN) return true;
+        // The end: a last line without its newline still counts.
+        if (*s.partial_length > 0) child_finish_line(s);
+        close(*s.fd);
+        *s.fd = -1;
+        return false;
     }
 }
 
@@ -149,6 +188,7 @@ bool child_start(EmuChild* child, char* const argv[], const char* port_path, boo
     child->hold_fd = -1;
     child->pid = -1;
     child->console_fd = -1;
+    child->notice_fd = -1;
 
     // Everything the child needs is made before the fork.
     std::vector<std::string> arguments;
@@ -171,24 +211,28 @@ bool child_start(EmuChild* child, char* const argv[], const char* port_path, boo
         std::snprintf(error, error_size, "cannot make a pipe: %s", std::strerror(errno));
         return false;
     }
+    int notices[2];
+    if (pipe2(notices, O_CLOEXEC) != 0) {
+        std::snprintf(error, error_size, "cannot make a pipe: %s", std::strerror(errno));
+        close(console[0]);
+        close(console[1]);
+        return false;
+    }
     // The child sends the hold's descriptor over this socket, then reports a
     // failed exec on it; a good exec closes it. (A pipe would not do: the
     // child's writes to it would wait for lcdemu's leave.)
     int report[2];
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, report) != 0) {
         std::snprintf(error, error_size, "cannot make a socket pair: %s", std::strerror(errno));
-        close(console[0]);
-        close(console[1]);
+        for (int fd : {console[0], console[1], notices[0], notices[1]}) close(fd);
         return false;
     }
 
     const pid_t pid = fork();
     if (pid < 0) {
         std::snprintf(error, error_size, "cannot start %s: %s", argv[0], std::strerror(errno));
-        close(console[0]);
-        close(console[1]);
-        close(report[0]);
-        close(report[1]);
+        for (int fd : {console[0], console[1], notices[0], notices[1], report[0], report[1]})
+            close(fd);
         return false;
     }
     if (pid == 0) {
@@ -197,7 +241,7 @@ bool child_start(EmuChild* child, char* const argv[], const char* port_path, boo
         if (null_fd >= 0) dup2(null_fd, STDIN_FILENO);
         if (null_fd > STDIN_FILENO) close(null_fd);
         dup2(console[1], STDOUT_FILENO);
-        dup2(console[1], STDERR_FILENO);
+        dup2(notices[1], STDERR_FILENO);
         // lcdemu ignores or catches these; the client starts with defaults.
         signal(SIGPIPE, SIG_DFL);
         signal(SIGINT, SIG_DFL);
@@ -222,6 +266,7 @@ bool child_start(EmuChild* child, char* const argv[], const char* port_path, boo
     }
     setpgid(pid, pid);  // also from here, whichever runs first
     close(console[1]);
+    close(notices[1]);
     close(report[1]);
     child->hold_fd = child_receive_descriptor(report[0]);
     int failure = 0;
@@ -236,6 +281,7 @@ bool child_start(EmuChild* child, char* const argv[], const char* port_path, boo
         child->hold_fd = -1;
         waitpid(pid, nullptr, 0);
         close(console[0]);
+        close(notices[0]);
         return false;
     }
     if (child->hold_fd >= 0 && !child_prepare_hold(child)) {
@@ -245,31 +291,21 @@ bool child_start(EmuChild* child, char* const argv[], const char* port_path, boo
         waitpid(pid, nullptr, 0);
         close(child->hold_fd);
         close(console[0]);
+        close(notices[0]);
         return false;
     }
     fcntl(console[0], F_SETFL, fcntl(console[0], F_GETFL) | O_NONBLOCK);
+    fcntl(notices[0], F_SETFL, fcntl(notices[0], F_GETFL) | O_NONBLOCK);
     child->pid = pid;
     child->console_fd = console[0];
+    child->notice_fd = notices[0];
     return true;
 }
 
 bool child_read_console(EmuChild* child) {
-    if (child->console_fd < 0) return false;
-    char buffer[4096];
-    for (;;) {
-        const ssize_t n = read(child->console_fd, buffer, sizeof buffer);
-        if (n > 0) {
-            child_take_bytes(child, buffer, n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && errno == EAGAIN) return true;
-        // End of the console: a last line without its newline still counts.
-        if (child->partial_length > 0) child_finish_line(child);
-        close(child->console_fd);
-        child->console_fd = -1;
-        return false;
-    }
+    const bool output_open = child_read_stream(child_output(child));
+    const bool notices_open = child_read_stream(child_notices(child));
+    return output_open || notices_open;
 }
 
 bool child_take_write(EmuChild* child, ChildWrite* write) {
@@ -313,6 +349,11 @@ void child_let_write(EmuChild* child, const ChildWrite& write) {
 
 const char* child_last_line(const EmuChild* child) {
     return child->line_count == 0 ? "" : child->lines[child->line_count - 1];
+}
+
+const char* child_notice(const EmuChild* child, int back) {
+    if (back < 0 || back >= child->notice_count) return nullptr;
+    return child->notices[child->notice_count - 1 - back];
 }
 
 bool child_reap(EmuChild* child) {

@@ -1,7 +1,9 @@
-// A client run as lcdemu's child on its port: its console (standard output
-// and error, merged) comes back through a pipe, line by line, for the
-// status line; it runs in a process group of its own so that Ctrl-C in the
-// terminal reaches lcdemu, which then ends it.
+// A client run as lcdemu's child on its port: its console comes back
+// through two pipes, line by line: standard output (the show's position
+// lines) for the status line, standard error (what it has to tell the
+// user: notices, warnings) kept apart so that lcdemu can keep it in view.
+// It runs in a process group of its own so that Ctrl-C in the terminal
+// reaches lcdemu, which then ends it.
 //
 // Its writes are held as a UART holds them. A pty takes a writer's bytes as
 // fast as it makes them, and the stop character acts only when lcdemu and
@@ -20,7 +22,8 @@
 #include <cstdint>
 
 inline constexpr int child_line_bytes = 200;
-inline constexpr int child_kept_lines = 4;  // shown again when lcdemu exits
+inline constexpr int child_kept_lines = 4;    // of its output, shown again when lcdemu exits
+inline constexpr int child_kept_notices = 8;  // of its standard error, the same
 
 // One write of the child, waiting for lcdemu's leave.
 struct ChildWrite {
@@ -32,7 +35,8 @@ struct ChildWrite {
 
 struct EmuChild {
     pid_t pid;       // -1 when none is running
-    int console_fd;  // read end of the console pipe; -1 once it is closed
+    int console_fd;  // read end of its standard output; -1 once it is closed
+    int notice_fd;   // read end of its standard error; -1 once it is closed
     int hold_fd;     // the filter's notification descriptor; -1 without the hold
     void* request;   // buffers sized as the kernel asks
     void* response;
@@ -45,6 +49,11 @@ struct EmuChild {
     char lines[child_kept_lines][child_line_bytes];  // last complete lines, newest last
     int line_count;
     unsigned long lines_seen;
+    char notice_partial[child_line_bytes];  // the same for standard error
+    int notice_partial_length;
+    char notices[child_kept_notices][child_line_bytes];
+    int notice_count;
+    unsigned long notices_seen;
 };
 
 // Starts argv[0] with the client side of the port at `port_path`: every
@@ -66,11 +75,16 @@ bool child_write_goes_to(const ChildWrite& write, const char* path);
 // Lets the write go ahead. A write whose thread has gone is forgotten.
 void child_let_write(EmuChild* child, const ChildWrite& write);
 
-// Reads what the child printed; returns false once its console is closed.
+// Reads what the child printed on either stream; returns false once both
+// are closed.
 bool child_read_console(EmuChild* child);
 
-// The newest complete console line, "" before the first.
+// The newest complete line of its standard output, "" before the first.
 const char* child_last_line(const EmuChild* child);
+
+// The `back`th newest line of its standard error (0: the newest), or null
+// when fewer are kept.
+const char* child_notice(const EmuChild* child, int back);
 
 // Collects the child's exit status if it has ended; true once it has.
 bool child_reap(EmuChild* child);

@@ -57,6 +57,20 @@ constexpr int lcdemu_failed_status = 1;
 
 enum class EmuEnd { running, interrupted, child_ended, client_left, device_gone };
 
+// What a client's notice (a line on its standard error) means, kept in the
+// status line for as long as lcdemu runs: a notice that holds these words
+// shows as this marker.
+struct NoticeMarker {
+    const char* words;
+    const char* marker;
+};
+constexpr NoticeMarker lcdemu_notice_markers[] = {
+    {"no sound device", "silent: no sound device"},
+    {"the sound device failed", "silent: the sound device failed"},
+    {"sound device cannot play", "silent: the sound device cannot play"},
+};
+constexpr int lcdemu_marker_count = sizeof lcdemu_notice_markers / sizeof lcdemu_notice_markers[0];
+
 struct Emu {
     const EmuOptions* options;
     const PicturePalette* palette;
@@ -73,6 +87,9 @@ struct Emu {
     bool has_child;
     EmuChild child;
     unsigned long child_echoed;           // console lines passed through (headless)
+    unsigned long child_notices_read;     // notices looked at for markers (and passed through)
+    bool marked[lcdemu_marker_count];     // markers that a notice has raised
+    char plain_notice[child_line_bytes];  // the newest notice without a marker
     ChildWrite held[lcdemu_held_writes];  // the child's writes to the port, waiting for the line
     int held_count;
 
@@ -199,11 +216,22 @@ void lcdemu_status_lines(char first[term_status_bytes], char second[term_status_
                   where, emu.pacer.baud, emu.line.obeys_xon_xoff ? "  XON/XOFF" : "",
                   emu.pacer.count, emu.frames_per_second, gpo,
                   emu.model.backlight ? "" : "  backlight off");
+    // The client's notices first, where a narrow terminal still shows them.
+    int at = 0;
+    for (int m = 0; m < lcdemu_marker_count; ++m)
+        if (emu.marked[m])
+            at += std::snprintf(second + at, term_status_bytes - static_cast<size_t>(at), "[%s]  ",
+                                lcdemu_notice_markers[m].marker);
     if (emu.has_child && emu.child.lines_seen > 0) {
-        std::snprintf(second, term_status_bytes, "> %s", child_last_line(&emu.child));
-    } else {
-        std::snprintf(second, term_status_bytes, "%s", emu.note);
+        at += std::snprintf(second + at, term_status_bytes - static_cast<size_t>(at), "> %s",
+                            child_last_line(&emu.child));
+    } else if (!emu.has_child || emu.child.notices_seen == 0) {
+        at +=
+            std::snprintf(second + at, term_status_bytes - static_cast<size_t>(at), "%s", emu.note);
     }
+    if (emu.plain_notice[0] != '\0' && at < term_status_bytes)
+        std::snprintf(second + at, term_status_bytes - static_cast<size_t>(at), "%s%s",
+                      at > 0 ? "  | " : "", emu.plain_notice);
 }
 
 void lcdemu_render(int64_t now) {
@@ -470,8 +498,30 @@ void lcdemu_signals(int64_t now) {
     }
 }
 
+// New notices raise their markers (or become the plain notice shown);
+// headless, they pass through to standard error as they come.
+void lcdemu_take_notices() {
+    for (; emu.child_notices_read < emu.child.notices_seen; ++emu.child_notices_read) {
+        const unsigned long back = emu.child.notices_seen - 1 - emu.child_notices_read;
+        const char* notice = child_notice(&emu.child, static_cast<int>(back));
+        if (back >= static_cast<unsigned long>(child_kept_notices) || notice == nullptr) continue;
+        if (!emu.drawing) std::fprintf(stderr, "%s\n", notice);
+        bool marked = false;
+        for (int m = 0; m < lcdemu_marker_count; ++m) {
+            if (std::strstr(notice, lcdemu_notice_markers[m].words) != nullptr) {
+                emu.marked[m] = true;
+                marked = true;
+            }
+        }
+        if (!marked) std::snprintf(emu.plain_notice, sizeof emu.plain_notice, "%s", notice);
+        emu.dirty = true;
+    }
+}
+
 void lcdemu_console() {
-    if (!child_read_console(&emu.child) || emu.drawing) return;
+    const bool open = child_read_console(&emu.child);
+    lcdemu_take_notices();
+    if (!open || emu.drawing) return;
     // Headless: the child's console passes through as it comes.
     for (; emu.child_echoed < emu.child.lines_seen; ++emu.child_echoed) {
         const unsigned long back = emu.child.lines_seen - 1 - emu.child_echoed;
@@ -499,7 +549,7 @@ bool lcdemu_keep_going() {
             int unread = 0;
             ioctl(emu.port.fd, FIONREAD, &unread);
             return emu.pacer.count > 0 || unread > 0 ||
-                   (emu.has_child && emu.child.console_fd >= 0);
+                   (emu.has_child && (emu.child.console_fd >= 0 || emu.child.notice_fd >= 0));
         }
     }
     return false;
@@ -554,12 +604,13 @@ void lcdemu_loop() {
         }
         if (!lcdemu_keep_going()) return;
 
-        enum { port_slot, signal_slot, notify_slot, console_slot, hold_slot, slots };
+        enum { port_slot, signal_slot, notify_slot, console_slot, notice_slot, hold_slot, slots };
         pollfd fds[slots];
         fds[port_slot] = {emu.port.fd, POLLIN, 0};
         fds[signal_slot] = {emu.signal_pipe[0], POLLIN, 0};
         fds[notify_slot] = {emu.port.notify_fd, POLLIN, 0};
         fds[console_slot] = {emu.has_child ? emu.child.console_fd : -1, POLLIN, 0};
+        fds[notice_slot] = {emu.has_child ? emu.child.notice_fd : -1, POLLIN, 0};
         fds[hold_slot] = {emu.has_child ? emu.child.hold_fd : -1, POLLIN, 0};
         // Not ready for more bytes: poll the port only for its hang-up.
         // A client that obeys XON/XOFF and is not held is watched for its
@@ -578,7 +629,8 @@ void lcdemu_loop() {
         now = lcdemu_now_ns();
         if (fds[signal_slot].revents & POLLIN) lcdemu_signals(now);
         if (fds[notify_slot].revents & POLLIN) lcdemu_clients(port_poll_clients(&emu.port));
-        if (fds[console_slot].revents & (POLLIN | POLLHUP)) lcdemu_console();
+        if ((fds[console_slot].revents | fds[notice_slot].revents) & (POLLIN | POLLHUP))
+            lcdemu_console();
         if (fds[hold_slot].revents & (POLLIN | POLLHUP | POLLERR)) lcdemu_take_write(now);
         if (fds[port_slot].revents & (POLLIN | POLLHUP | POLLERR)) {
             // What has crossed goes first (it makes room, and bytes are
@@ -699,6 +751,27 @@ bool lcdemu_setup(const EmuOptions& options) {
     return true;
 }
 
+// What the client said on its standard error while the picture hid it:
+// one line that sums it up, then the lines themselves.
+void lcdemu_summarise_notices() {
+    const EmuChild& c = emu.child;
+    char markers[256] = "";
+    int at = 0;
+    for (int m = 0; m < lcdemu_marker_count; ++m)
+        if (emu.marked[m])
+            at += std::snprintf(markers + at, sizeof markers - static_cast<size_t>(at), "%s%s",
+                                at == 0 ? "; " : ", ", lcdemu_notice_markers[m].marker);
+    const char* name = emu.options->command[0].c_str();
+    if (c.notices_seen > static_cast<unsigned long>(c.notice_count)) {
+        std::fprintf(stderr, "lcdemu: %s wrote %lu lines on standard error%s; the last %d:\n", name,
+                     c.notices_seen, markers, c.notice_count);
+    } else {
+        std::fprintf(stderr, "lcdemu: %s wrote %lu line%s on standard error%s:\n", name,
+                     c.notices_seen, c.notices_seen == 1 ? "" : "s", markers);
+    }
+    for (int i = 0; i < c.notice_count; ++i) std::fprintf(stderr, "  %s\n", c.notices[i]);
+}
+
 int lcdemu_finish() {
     const int64_t now = lcdemu_now_ns();
     const EmuOptions& options = *emu.options;
@@ -710,6 +783,7 @@ int lcdemu_finish() {
         child_stop(&emu.child, lcdemu_child_grace_ms);
         child_end_hold(&emu.child);
         child_read_console(&emu.child);
+        lcdemu_take_notices();
         emu.tally.child_exit = child_exit_code(&emu.child);
         status = emu.tally.child_exit;
     }
@@ -757,6 +831,7 @@ int lcdemu_finish() {
         for (int i = 0; i < emu.child.line_count; ++i)
             std::fprintf(stderr, "  %s\n", emu.child.lines[i]);
     }
+    if (emu.drawing && emu.has_child && emu.child.notices_seen > 0) lcdemu_summarise_notices();
     std::fprintf(stderr,
                  "lcdemu: %" PRIu64 " bytes, %" PRIu64 " frames, %" PRIu64 " unknown bytes\n",
                  emu.model.counters.bytes, emu.model.counters.frames_completed,
@@ -770,7 +845,7 @@ int lcdemu_finish() {
 int lcdemu_run(const EmuOptions& options) {
     emu.signal_pipe[0] = emu.signal_pipe[1] = -1;
     emu.port.fd = emu.port.client_side = emu.port.notify_fd = -1;
-    emu.child.hold_fd = emu.child.console_fd = -1;
+    emu.child.hold_fd = emu.child.console_fd = emu.child.notice_fd = -1;
     if (!lcdemu_setup(options)) {
         terminal_leave();
         if (emu.has_child) {
