@@ -13,7 +13,10 @@ int main(int argc, char** argv) {
         "  lcdemu                      make a pty and show what clients send to it\n"
         "  lcdemu -- starglow 1        run the show on it (the child finds the pty as\n"
         "                              STARGLOW_COM<N>, LCDEMU_PORT, or an argument {})\n"
-        "  lcdemu --device /dev/ttyUSB0  read a real serial line instead",
+        "  lcdemu --device /dev/ttyUSB0  read a real serial line instead\n\n"
+        "The picture: full, one column per dot, in a terminal of 123x22 or more; compact, in\n"
+        "Braille patterns with every dot, 62x12 with the gaps between cells or 50x10 without.\n"
+        "A client's lines on its standard error stay in the status line and are repeated at exit.",
         "lcdemu"};
     std::string palettes;
     for (const PicturePalette& p : picture_palettes)
@@ -26,7 +29,9 @@ int main(int argc, char** argv) {
     app.add_option("--baud", options.baud,
                    "line rate in baud; default: the rate the client set (57600 for a device)");
     app.add_option("--palette", options.palette, "colours: " + palettes)->capture_default_str();
-    app.add_flag("--compact", options.compact, "the compact picture even where the full one fits");
+    app.add_flag("--compact", options.compact,
+                 "the compact picture (Braille, 62x12 or 50x10) even where the full one (123x22) "
+                 "fits");
     app.add_flag("--headless", options.headless, "draw nothing; report events on standard error");
     app.add_flag("--once", options.once,
                  "exit when the client leaves instead of waiting for the next");

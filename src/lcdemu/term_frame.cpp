@@ -5,14 +5,21 @@
 
 namespace {
 
-constexpr uint8_t term_compact_key_base = 16;  // compact keys: 16 + quadrant mask
+// Keys of compact cells: this plus the Braille pattern, plus
+// term_braille_unlit when the pattern's dots are unlit pixels.
+constexpr uint16_t term_braille_key = 0x100;
+constexpr uint16_t term_braille_unlit = 0x200;
+constexpr uint16_t term_braille_pattern_mask = 0xFF;
 constexpr int term_full_kinds = picture_dot_kinds;
 
-// Quadrant blocks by mask: bit 0 upper left, 1 upper right, 2 lower left,
-// 3 lower right.
-constexpr const char* term_quadrants[16] = {
-    " ",      "\u2598", "\u259D", "\u2580", "\u2596", "\u258C", "\u259E", "\u259B",
-    "\u2597", "\u259A", "\u2590", "\u259C", "\u2584", "\u2599", "\u259F", "\u2588",
+// The bit of each dot of a Braille pattern, by row and column: Unicode
+// numbers the dots 1, 2, 3, 7 down the left and 4, 5, 6, 8 down the right,
+// dot n being bit n - 1 of the offset from U+2800.
+constexpr uint8_t term_braille_bits[term_braille_rows][term_braille_columns] = {
+    {0x01, 0x08},
+    {0x02, 0x10},
+    {0x04, 0x20},
+    {0x40, 0x80},
 };
 constexpr const char* term_upper_half = "\u2580";
 
@@ -79,12 +86,19 @@ void term_reset_colours(TermWriter* w) {
 }
 
 // Draws the terminal cell with this key where the cursor is.
-void term_cell(TermWriter* w, uint8_t key) {
-    if (key >= term_compact_key_base) {
-        const int mask = key - term_compact_key_base;
+void term_cell(TermWriter* w, uint16_t key) {
+    if (key >= term_braille_key) {
+        const int pattern = key & term_braille_pattern_mask;
         term_colour(w, true, picture_glass);
-        if (mask != 0) term_colour(w, false, picture_lit);
-        term_put_text(w, term_quadrants[mask]);
+        if (pattern == 0) {
+            term_put(w, " ", 1);
+        } else {
+            term_colour(w, false, (key & term_braille_unlit) ? picture_unlit : picture_lit);
+            // U+2800 + pattern in UTF-8.
+            const char braille[3] = {'\xE2', static_cast<char>(0xA0 | (pattern >> 6)),
+                                     static_cast<char>(0x80 | (pattern & 0x3F))};
+            term_put(w, braille, sizeof braille);
+        }
     } else {
         const int top = key / term_full_kinds;
         const int bottom = key % term_full_kinds;
@@ -104,44 +118,93 @@ uint8_t term_dot(const uint8_t* dots, int x, int y) {
     return dots[y * picture_columns + x];
 }
 
-void term_picture_keys(const uint8_t* dots, bool compact,
-                       uint8_t keys[term_picture_rows][term_full_columns]) {
-    std::memset(keys, 0, sizeof(uint8_t) * term_picture_rows * term_full_columns);
-    for (int row = 0; row < term_picture_rows; ++row) {
-        if (compact) {
-            for (int column = 0; column < term_compact_columns; ++column) {
-                int mask = 0;
-                for (int q = 0; q < 4; ++q)
-                    if (term_dot(dots, 2 * column + (q & 1), 2 * row + (q >> 1)) == picture_lit)
-                        mask |= 1 << q;
-                keys[row][column] = static_cast<uint8_t>(term_compact_key_base + mask);
-            }
-        } else {
-            for (int column = 0; column < term_full_columns; ++column)
+// The picture's dot under dot (x, y) of the compact picture: the same dot
+// with the gaps, else the dot of pixel (x, y) of the 100x32 pixels.
+uint8_t term_compact_dot(const uint8_t* dots, bool pixels_only, int x, int y) {
+    if (!pixels_only) return term_dot(dots, x, y);
+    if (x >= pixel_columns || y >= pixel_rows) return picture_glass;
+    const int px = picture_margin_dots +
+                   (x / glyph_columns) * (glyph_columns + picture_cell_gap_dots) +
+                   x % glyph_columns;
+    const int py = picture_margin_dots + (y / glyph_rows) * (glyph_rows + picture_cell_gap_dots) +
+                   y % glyph_rows;
+    return term_dot(dots, px, py);
+}
+
+struct TermSize {
+    int columns, picture_rows, rows;
+};
+
+TermSize term_size_of(TermLayout layout) {
+    switch (layout) {
+        case TermLayout::full:
+            return {term_full_columns, term_picture_rows, term_needed_rows};
+        case TermLayout::compact:
+            return {term_compact_columns, term_compact_picture_rows, term_compact_rows};
+        case TermLayout::compact_pixels:
+            return {term_pixels_columns, term_pixels_picture_rows, term_pixels_rows};
+        case TermLayout::too_small:
+            break;
+    }
+    return {0, 0, 0};
+}
+
+void term_picture_keys(const uint8_t* dots, TermLayout layout,
+                       uint16_t keys[term_picture_rows][term_full_columns]) {
+    std::memset(keys, 0, sizeof(uint16_t) * term_picture_rows * term_full_columns);
+    const TermSize size = term_size_of(layout);
+    if (layout == TermLayout::full) {
+        for (int row = 0; row < size.picture_rows; ++row)
+            for (int column = 0; column < size.columns; ++column)
                 keys[row][column] =
-                    static_cast<uint8_t>(term_dot(dots, column, 2 * row) * term_full_kinds +
-                                         term_dot(dots, column, 2 * row + 1));
+                    static_cast<uint16_t>(term_dot(dots, column, 2 * row) * term_full_kinds +
+                                          term_dot(dots, column, 2 * row + 1));
+        return;
+    }
+    const bool pixels_only = layout == TermLayout::compact_pixels;
+    for (int row = 0; row < size.picture_rows; ++row) {
+        for (int column = 0; column < size.columns; ++column) {
+            int lit = 0, unlit = 0;
+            for (int r = 0; r < term_braille_rows; ++r) {
+                for (int c = 0; c < term_braille_columns; ++c) {
+                    const uint8_t dot =
+                        term_compact_dot(dots, pixels_only, term_braille_columns * column + c,
+                                         term_braille_rows * row + r);
+                    if (dot == picture_lit) lit |= term_braille_bits[r][c];
+                    if (dot == picture_unlit) unlit |= term_braille_bits[r][c];
+                }
+            }
+            // One colour a character: its lit dots if it has any, else the
+            // faint pixels that are off.
+            keys[row][column] = static_cast<uint16_t>(
+                lit != 0 ? term_braille_key | lit : term_braille_key | term_braille_unlit | unlit);
         }
     }
 }
 
+// The message, wrapped at blanks (a word longer than a line is cut).
 void term_too_small(TermWriter* w, int columns, int rows) {
-    char message[200];
+    char message[256];
     std::snprintf(message, sizeof message,
-                  "lcdemu needs a terminal of at least %dx%d (%dx%d for the full picture); this "
-                  "one is %dx%d.",
-                  term_compact_columns, term_needed_rows, term_full_columns, term_needed_rows,
-                  columns, rows);
-    term_move(w, 0, 0);
-    const size_t fit = static_cast<size_t>(columns) * static_cast<size_t>(rows);
+                  "lcdemu needs a terminal of at least %dx%d (%dx%d to show the gaps between "
+                  "cells, %dx%d for the full picture); this one is %dx%d.",
+                  term_pixels_columns, term_pixels_rows, term_compact_columns, term_compact_rows,
+                  term_full_columns, term_needed_rows, columns, rows);
     const size_t length = std::strlen(message);
-    // Wrapped by hand: the terminal's own wrap is off.
-    for (size_t at = 0; at < length && at < fit; at += static_cast<size_t>(columns)) {
-        term_move(w, static_cast<int>(at / static_cast<size_t>(columns)), 0);
-        const size_t piece =
-            length - at < static_cast<size_t>(columns) ? length - at : static_cast<size_t>(columns);
-        term_put(w, message + at, piece);
+    const size_t width = columns > 0 ? static_cast<size_t>(columns) : 0;
+    size_t at = 0;
+    for (int row = 0; row < rows && at < length && width > 0; ++row) {
+        size_t end = at + width < length ? at + width : length;
+        if (end < length && message[end] != ' ') {
+            size_t blank = end;
+            while (blank > at && message[blank] != ' ') --blank;
+            if (blank > at) end = blank;
+        }
+        term_move(w, row, 0);
+        term_put(w, message + at, end - at);
         w->column = -1;
+        at = end;
+        while (at < length && message[at] == ' ') ++at;
     }
 }
 
@@ -162,9 +225,11 @@ void term_frame_invalidate(TermFrame* frame) {
 }
 
 TermLayout term_frame_layout(int columns, int rows, bool compact) {
-    if (rows < term_needed_rows) return TermLayout::too_small;
-    if (!compact && columns >= term_full_columns) return TermLayout::full;
-    if (columns >= term_compact_columns) return TermLayout::compact;
+    if (!compact && columns >= term_full_columns && rows >= term_needed_rows)
+        return TermLayout::full;
+    if (columns >= term_compact_columns && rows >= term_compact_rows) return TermLayout::compact;
+    if (columns >= term_pixels_columns && rows >= term_pixels_rows)
+        return TermLayout::compact_pixels;
     return TermLayout::too_small;
 }
 
@@ -193,17 +258,18 @@ size_t term_frame_build(TermFrame* frame, const LcdModel& model, const PicturePa
         return frame->length;
     }
 
-    const int width = layout == TermLayout::full ? term_full_columns : term_compact_columns;
+    const TermSize size = term_size_of(layout);
+    const int width = size.columns;
     const int left = (columns - width) / 2;
-    const int top = (rows - term_needed_rows) / 2;
+    const int top = (rows - size.rows) / 2;
 
     uint8_t dots[picture_dot_count];
     picture_dots(model, cursor_shown, dots);
-    uint8_t keys[term_picture_rows][term_full_columns];
-    term_picture_keys(dots, layout == TermLayout::compact, keys);
-    for (int row = 0; row < term_picture_rows; ++row) {
+    uint16_t keys[term_picture_rows][term_full_columns];
+    term_picture_keys(dots, layout, keys);
+    for (int row = 0; row < size.picture_rows; ++row) {
         for (int column = 0; column < width; ++column) {
-            const uint8_t key = keys[row][column];
+            const uint16_t key = keys[row][column];
             if (!whole && key == frame->keys[row][column]) continue;
             term_move(&w, top + row, left + column);
             term_cell(&w, key);
@@ -219,7 +285,7 @@ size_t term_frame_build(TermFrame* frame, const LcdModel& model, const PicturePa
         if (!whole && std::strcmp(clipped, frame->status[line]) == 0) continue;
         std::memcpy(frame->status[line], clipped, sizeof clipped);
         term_reset_colours(&w);
-        term_move(&w, top + term_picture_rows + line, left);
+        term_move(&w, top + size.picture_rows + line, left);
         term_put_text(&w, clipped);
         term_put_text(&w, "\x1b[K");
         w.column = -1;
