@@ -19,7 +19,6 @@
 
 namespace {
 
-constexpr const char* lcdemu_path = EMU_LCDEMU;
 constexpr const char* lcd4linux_path = "/usr/sbin/lcd4linux";
 constexpr int lcd4linux_run_ms = 8000;  // its splash screen, then a few seconds of the layout
 
@@ -112,23 +111,7 @@ TEST_P(Lcd4linuxPeer, EveryBurstIsAFrameAndIsWhatLcd4linuxSent) {
     }
     const std::string dir = temp_directory();
     write_configuration(dir + "/lcd4linux.conf", dir + "/lcd", name_model);
-    ProgramOptions emu;
-    emu.argv = {lcdemu_path,
-                "--headless",
-                "--once",
-                "--link",
-                dir + "/lcd",
-                "--stats",
-                dir + "/stats.json",
-                "--wire",
-                dir + "/wire.bin",
-                "--log",
-                dir + "/frames.log",
-                "--png",
-                dir + "/end.png",
-                "--scale",
-                "1"};
-    emu.output = dir + "/lcdemu.out";
+    ProgramOptions emu = peer_lcdemu_options(dir);
     const pid_t lcdemu = start_program(emu);
     ASSERT_TRUE(wait_for([&] { return file_exists(dir + "/lcd"); }, 5000));
 

@@ -22,7 +22,6 @@
 
 namespace {
 
-constexpr const char* lcdemu_path = EMU_LCDEMU;
 constexpr const char* lcdd_path = "/usr/sbin/LCDd";
 constexpr const char* lcdproc_path = "/usr/bin/lcdproc";
 // Five screens, the server's and four of lcdproc's, two seconds each.
@@ -106,23 +105,7 @@ TEST(LcdprocPeer, EveryFrameIsWhatLcddSentScreenByScreen) {
                                 "OldTime", "Uptime", "Battery", "ProcSize", "Disk"})
             client << "[" << off << "]\nActive=false\n";
     }
-    ProgramOptions emu;
-    emu.argv = {lcdemu_path,
-                "--headless",
-                "--once",
-                "--link",
-                dir + "/lcd",
-                "--stats",
-                dir + "/stats.json",
-                "--wire",
-                dir + "/wire.bin",
-                "--log",
-                dir + "/frames.log",
-                "--png",
-                dir + "/end.png",
-                "--scale",
-                "1"};
-    emu.output = dir + "/lcdemu.out";
+    ProgramOptions emu = peer_lcdemu_options(dir);
     const pid_t lcdemu = start_program(emu);
     ASSERT_TRUE(wait_for([&] { return file_exists(dir + "/lcd"); }, 5000));
 

@@ -38,6 +38,27 @@ std::string frame_difference(const std::string& cells, const std::string& glyphs
 
 }  // namespace
 
+ProgramOptions peer_lcdemu_options(const std::string& dir) {
+    ProgramOptions emu;
+    emu.argv = {EMU_LCDEMU,
+                "--headless",
+                "--once",
+                "--link",
+                dir + "/lcd",
+                "--stats",
+                dir + "/stats.json",
+                "--wire",
+                dir + "/wire.bin",
+                "--log",
+                dir + "/frames.log",
+                "--png",
+                dir + "/end.png",
+                "--scale",
+                "1"};
+    emu.output = dir + "/lcdemu.out";
+    return emu;
+}
+
 ::testing::AssertionResult frames_match_wire(const std::string& wire, const FrameLog& log,
                                              DecodedDisplay* decoded) {
     decoder_init(decoded);

@@ -10,6 +10,11 @@
 #include "emu_process.h"
 #include "wire_decoder.h"
 
+// lcdemu as the peer tests run it, for one client, in `dir`: headless, its
+// port linked at dir/lcd, and everything it can tell written there
+// (stats.json, wire.bin, frames.log, end.png at scale 1, lcdemu.out).
+ProgramOptions peer_lcdemu_options(const std::string& dir);
+
 // Every frame of the log against the wire decoded up to that frame's bytes:
 // all 80 cells, the eight glyphs, backlight and brightness; and the last
 // frame against the whole wire. `decoded` gets the whole wire decoded.

@@ -23,14 +23,6 @@ uint32_t virtual_sink_write(void*, const uint8_t* bytes, uint32_t count) {
     return count;
 }
 
-// The loop reads the clock for t0 and at the start of each turn; the
-// music's position follows it exactly.
-uint32_t virtual_clock_read() {
-    const uint32_t ms = virtual_clock_ms();
-    set_offline_position_ms(ms);
-    return ms;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -49,7 +41,7 @@ int main(int argc, char** argv) {
     show_rand_restart();
     reset_virtual_clock(0);
     attach_display_sink(virtual_sink_write, nullptr);
-    loop_state.clock = virtual_clock_read;
+    loop_state.clock = virtual_show_clock;
     loop_state.console = nullptr;
     prepare_screen();
     build_timeline(show_timeline);
