@@ -6,10 +6,16 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <new>
+#include <system_error>
+#include <thread>
 
 namespace {
 
@@ -91,9 +97,7 @@ bool decoder_reserve(DecodedMusic* music, uint64_t* capacity, uint64_t frames) {
     return true;
 }
 
-}  // namespace
-
-MusicResult decode_mp3(const char* path, DecodedMusic* music, char* detail, size_t size) {
+MusicResult decode_now(const char* path, DecodedMusic* music, char* detail, size_t size) {
     *music = DecodedMusic{};
     DecoderHandle decoder;
     decoder.fd = open(path, decoder_open_flags);
@@ -187,4 +191,78 @@ MusicResult decode_mp3(const char* path, DecodedMusic* music, char* detail, size
     music->length_ms = ms_at_frame(*music, music->frames);
     detail[0] = '\0';
     return music_ok;
+}
+
+// What decode_mp3_ahead started. Made once and never freed: its thread owns
+// it until `done`.
+struct DecodeAhead {
+    std::mutex lock;
+    std::condition_variable finished;
+    bool done = false;     // under lock
+    bool claimed = false;  // the main thread's alone
+    char path[4096];
+    MusicResult result = music_ok;
+    DecodedMusic music{};
+    char detail[256] = "";
+};
+
+DecodeAhead* decode_ahead = nullptr;
+
+void decode_ahead_run(DecodeAhead* job) {
+    DecodedMusic music{};
+    char detail[sizeof job->detail] = "";
+    const MusicResult result = decode_now(job->path, &music, detail, sizeof detail);
+    const std::lock_guard<std::mutex> hold(job->lock);
+    job->result = result;
+    job->music = music;
+    std::memcpy(job->detail, detail, sizeof detail);
+    job->done = true;
+    job->finished.notify_all();
+}
+
+void decode_ahead_wait(DecodeAhead* job) {
+    std::unique_lock<std::mutex> hold(job->lock);
+    job->finished.wait(hold, [job] { return job->done; });
+}
+
+// A show that stops before it loads its music lets the decoder finish
+// first, within a bound: a track that never arrives (a named pipe nobody
+// writes) must not hold the exit.
+constexpr auto decode_ahead_exit_wait = std::chrono::seconds(5);
+
+void decode_ahead_at_exit() {
+    DecodeAhead* job = decode_ahead;
+    std::unique_lock<std::mutex> hold(job->lock);
+    if (job->finished.wait_for(hold, decode_ahead_exit_wait, [job] { return job->done; }) &&
+        !job->claimed)
+        free_decoded_music(&job->music);
+}
+
+}  // namespace
+
+void decode_mp3_ahead(const char* path) {
+    if (decode_ahead != nullptr || std::strlen(path) >= sizeof DecodeAhead::path) return;
+    DecodeAhead* job = new (std::nothrow) DecodeAhead;
+    if (job == nullptr) return;
+    std::memcpy(job->path, path, std::strlen(path) + 1);
+    try {
+        std::thread(decode_ahead_run, job).detach();
+    } catch (const std::system_error&) {
+        delete job;
+        return;
+    }
+    decode_ahead = job;
+    std::atexit(decode_ahead_at_exit);
+}
+
+MusicResult decode_mp3(const char* path, DecodedMusic* music, char* detail, size_t size) {
+    DecodeAhead* job = decode_ahead;
+    if (job == nullptr || job->claimed || std::strcmp(job->path, path) != 0)
+        return decode_now(path, music, detail, size);
+    decode_ahead_wait(job);
+    job->claimed = true;
+    *music = job->music;
+    job->music = DecodedMusic{};
+    std::snprintf(detail, size, "%s", job->detail);
+    return job->result;
 }

@@ -16,3 +16,10 @@
 // music_err_corrupt (decoding failed part way) or music_err_memory, leaves
 // `music` empty and writes what went wrong to `detail` (size bytes).
 MusicResult decode_mp3(const char* path, DecodedMusic* music, char* detail, size_t size);
+
+// Starts decoding `path` on a thread of its own; the next decode_mp3 of the
+// same path waits for it and returns what it made, result and detail
+// included, as if it had decoded then. Once a process; where no thread can
+// be started, decode_mp3 decodes as usual. The show uses it to decode while
+// the display starts up.
+void decode_mp3_ahead(const char* path);

@@ -2,9 +2,15 @@
 
 #include <cstdio>
 
+#include "audio/mp3_decoder.h"
+
 const char* music_path = music_file_name;
 MusicPlayer music_player = {nullptr, nullptr, nullptr, 0};
 Spectrum spectrum = {};
+
+void decode_music_ahead() {
+    decode_mp3_ahead(music_path);
+}
 
 void start_music() {
     MusicPlayer& m = music_player;

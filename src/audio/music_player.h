@@ -29,6 +29,10 @@ extern const char* music_path;
 extern MusicPlayer music_player;
 extern Spectrum spectrum;
 
+// Starts decoding the file start_music will load, while the display starts
+// up; start_music's load then takes the result.
+void decode_music_ahead();
+
 // Create, version check, init, load, length, play. Leaves the length in
 // music_player.length_ms.
 void start_music();

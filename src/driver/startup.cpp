@@ -127,6 +127,9 @@ int starglow_main(int argc, char** argv) {
         return exit_failure_status;
     }
     serial_report_opened(port, name, device);
+    // The display's start-up waits with the processor idle: the track
+    // decodes meanwhile, so the first frame follows sooner.
+    decode_music_ahead();
 
     prepare_screen();
     init_display();

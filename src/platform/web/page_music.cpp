@@ -66,6 +66,9 @@ void page_music_released() {
     page_music.handed_over = nullptr;
 }
 
+// The page has decoded the track before the show starts.
+void decode_mp3_ahead(const char*) {}
+
 // The path is the show's own file name; the page decoded that file.
 MusicResult decode_mp3(const char*, DecodedMusic* music, char* detail, size_t size) {
     switch (page_music.state) {
